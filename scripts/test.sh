@@ -18,10 +18,14 @@ stop_pg() {
 trap stop_pg EXIT
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 chown postgres "$pgdir"
-runuser -u postgres -- "$pgbin/initdb" -D "$pgdir/data" -U vorn_su --auth=trust -E UTF8 --locale=C.UTF-8 >"$pgdir/initdb.log"
+# Password authentication over TCP, so that login tests meet real password checks.
+pgpass=vorn_su_pw
+echo "$pgpass" >"$pgdir/pw"; chown postgres "$pgdir/pw"
+runuser -u postgres -- "$pgbin/initdb" -D "$pgdir/data" -U vorn_su --pwfile="$pgdir/pw" \
+  --auth-local=trust --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8 >"$pgdir/initdb.log"
 runuser -u postgres -- "$pgbin/pg_ctl" -D "$pgdir/data" -o "-p $port -k $pgdir -c listen_addresses=127.0.0.1" \
   -l "$pgdir/log" -w start >/dev/null
-export VORN_PG_HOST=127.0.0.1 VORN_PG_PORT=$port VORN_PG_USER=vorn_su
+export VORN_PG_HOST=127.0.0.1 VORN_PG_PORT=$port VORN_PG_USER=vorn_su VORN_PG_PASSWORD=$pgpass
 
 cd "$build"
 ctest --output-on-failure -j2 "$@"
