@@ -1,12 +1,36 @@
 #include "shell/VornGenApp.h"
 
+#include "shell/VornCmndLine.h"
+#include "shell/frVornGenAppMDIMain.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QDateEdit>
+#include <QLocale>
+
+static bool g_startedByAutomation = false;
+void SetStartedByAutomation(bool on) { g_startedByAutomation = on; }
+bool StartedByAutomation() { return g_startedByAutomation; }
 
 int VornGenAppMain(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QMainWindow w;
-    w.show();
-    return app.exec();
+    QApplication::setApplicationName(QStringLiteral("VornGen"));
+    // Catalogue data in the database is Russian; numbers and dates follow the locale.
+    QLocale::setDefault(QLocale::system());
+
+    if (!StartedByAutomation())
+        VornCmndLine().Parse(QApplication::arguments().mid(1));
+
+    auto *main = new TfrmVornGenAppMDImain();
+    if (!main->FormLoad(StartedByAutomation())) {
+        delete main;  // a batch run ended the program before the message loop
+        return 0;
+    }
+    if (StartedByAutomation())
+        main->showMinimized();
+    else
+        main->showMaximized();
+    const int rc = app.exec();
+    delete main;
+    return rc;
 }

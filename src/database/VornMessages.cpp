@@ -1,0 +1,128 @@
+#include "database/VornMessages.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPointer>
+
+static QPointer<QMdiArea> g_mdiArea;
+
+static TMsgButton showBox(const TMsgRequest &r)
+{
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (r.kind) {
+    case TMsgKind::Error: icon = QMessageBox::Critical; break;
+    case TMsgKind::Warning: icon = QMessageBox::Warning; break;
+    case TMsgKind::Information: icon = QMessageBox::Information; break;
+    case TMsgKind::Confirmation: icon = QMessageBox::Question; break;
+    }
+    QMessageBox box(icon, r.caption, r.text, QMessageBox::NoButton, QApplication::activeWindow());
+    const std::pair<TMsgButton, QMessageBox::StandardButton> map[] = {
+        {TMsgButton::Yes, QMessageBox::Yes},     {TMsgButton::No, QMessageBox::No},
+        {TMsgButton::Ok, QMessageBox::Ok},       {TMsgButton::Abort, QMessageBox::Abort},
+        {TMsgButton::Cancel, QMessageBox::Cancel}};
+    for (const auto &[ours, qt] : map)
+        if (r.buttons & int(ours))
+            box.addButton(qt);
+    const int answer = box.exec();
+    for (const auto &[ours, qt] : map)
+        if (answer == qt)
+            return ours;
+    // Closing the box with Escape or the title bar: the safest button offered.
+    if (r.buttons & int(TMsgButton::Cancel)) return TMsgButton::Cancel;
+    if (r.buttons & int(TMsgButton::No)) return TMsgButton::No;
+    return (r.buttons & int(TMsgButton::Abort)) ? TMsgButton::Abort : TMsgButton::Ok;
+}
+
+static TMsgAnswerer &answerer()
+{
+    static TMsgAnswerer a = showBox;
+    return a;
+}
+
+TMsgAnswerer SetMessageAnswerer(TMsgAnswerer a)
+{
+    TMsgAnswerer old = answerer();
+    answerer() = a ? std::move(a) : TMsgAnswerer(showBox);
+    return old;
+}
+
+TMsgButton ShowMessage(TMsgKind kind, const QString &text, int buttons, const QString &caption)
+{
+    QString c = caption;
+    if (c.isEmpty()) {
+        switch (kind) {
+        case TMsgKind::Error: c = QStringLiteral("Ошибка"); break;
+        case TMsgKind::Warning: c = QStringLiteral("Предупреждение"); break;
+        case TMsgKind::Information: c = QStringLiteral("Информация"); break;
+        case TMsgKind::Confirmation: c = QStringLiteral("Подтверждение"); break;
+        }
+    }
+    return answerer()({kind, c, text, buttons});
+}
+
+void ShowError(const QString &text) { ShowMessage(TMsgKind::Error, text, int(TMsgButton::Abort)); }
+void ShowWarning(const QString &text) { ShowMessage(TMsgKind::Warning, text, int(TMsgButton::Ok)); }
+void ShowInformation(const QString &text) { ShowMessage(TMsgKind::Information, text, int(TMsgButton::Ok)); }
+
+bool Confirm(const QString &text)
+{
+    return ShowMessage(TMsgKind::Confirmation, text, int(TMsgButton::Yes) | int(TMsgButton::No)) == TMsgButton::Yes;
+}
+
+TMsgButton ConfirmYesNoCancel(const QString &text)
+{
+    return ShowMessage(TMsgKind::Confirmation, text,
+                       int(TMsgButton::Yes) | int(TMsgButton::No) | int(TMsgButton::Cancel));
+}
+
+void SetMdiArea(QMdiArea *area) { g_mdiArea = area; }
+QMdiArea *MdiArea() { return g_mdiArea; }
+QWidget *MainWindow() { return g_mdiArea ? g_mdiArea->window() : nullptr; }
+
+QWidget *FindChildForm(const QMetaObject &cls)
+{
+    if (!g_mdiArea)
+        return nullptr;
+    for (QMdiSubWindow *sub : g_mdiArea->subWindowList())
+        if (QWidget *w = sub->widget(); w && w->metaObject() == &cls)
+            return w;
+    return nullptr;
+}
+
+QWidget *ShowChildFormOf(const QMetaObject &cls, const std::function<QWidget *()> &create)
+{
+    if (QWidget *w = FindChildForm(cls)) {
+        auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+        if (sub) {
+            if (sub->isMinimized())
+                sub->showNormal();
+            sub->show();
+            g_mdiArea->setActiveSubWindow(sub);
+        }
+        w->show();
+        return w;
+    }
+    QWidget *w = create();
+    if (g_mdiArea) {
+        QMdiSubWindow *sub = g_mdiArea->addSubWindow(w);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        sub->show();
+        g_mdiArea->setActiveSubWindow(sub);
+    } else {
+        w->show();
+    }
+    return w;
+}
+
+void NotifyCatalogueChanged()
+{
+    if (QWidget *main = MainWindow())
+        QCoreApplication::postEvent(main, new QEvent(WM_CATALOGUE_CHANGED));
+    if (g_mdiArea)
+        for (QMdiSubWindow *sub : g_mdiArea->subWindowList())
+            if (sub->widget())
+                QCoreApplication::postEvent(sub->widget(), new QEvent(WM_CATALOGUE_CHANGED));
+}
