@@ -200,7 +200,7 @@ QString unicodeLiterals(const QString &sql)
             const bool prefixed = i > 0 && (sql[i - 1] == u'N' || sql[i - 1] == u'n')
                                   && (i < 2 || !isIdentChar(sql[i - 2]));
             if (c == u'\'' && !prefixed)
-                out += u'N';
+                out += i > 0 && isIdentChar(sql[i - 1]) ? QStringLiteral(" N") : QStringLiteral("N");
             out += sql.mid(i, j - i);
             i = j;
             continue;
