@@ -8,6 +8,8 @@ BEGIN
   IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'vorn_admin') THEN
     CREATE ROLE vorn_admin NOLOGIN;
   END IF;
+EXCEPTION WHEN duplicate_object OR unique_violation THEN
+  NULL;  -- made at the same moment by another catalogue's creation
 END $$;
 
 CREATE VIEW vwVornPrincipal AS

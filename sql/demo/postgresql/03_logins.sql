@@ -9,7 +9,11 @@ BEGIN
   FOR r IN SELECT * FROM (VALUES ('director', true), ('ivanov', true), ('petrova', true),
                                  ('managers', false)) AS t(name, login) LOOP
     IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = r.name) THEN
-      EXECUTE format('CREATE ROLE %I %s', r.name, CASE WHEN r.login THEN 'LOGIN' ELSE 'NOLOGIN' END);
+      BEGIN
+        EXECUTE format('CREATE ROLE %I %s', r.name, CASE WHEN r.login THEN 'LOGIN' ELSE 'NOLOGIN' END);
+      EXCEPTION WHEN duplicate_object OR unique_violation THEN
+        NULL;  -- made at the same moment by another catalogue's creation
+      END;
     END IF;
     IF r.login THEN
       EXECUTE format('ALTER ROLE %I PASSWORD %L', r.name, r.name);
