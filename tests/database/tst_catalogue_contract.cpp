@@ -713,6 +713,26 @@ private Q_SLOTS:
         QCOMPARE(rs.values.at(5).toString(), QStringLiteral("Сводка продаж"));
     }
 
+    // The server list and the message recipients: other logins' sessions of the program.
+    void sessionsOfOtherLogins()
+    {
+        const QString clerk = m_backend.name(QStringLiteral("clerk"));
+        m_backend.addLogin(clerk, QStringLiteral("c"), false);
+        run(m_db.get(), QStringLiteral("insert into VornLogins (LoginName, FullName) values ('%1', 'Клерк Иван')").arg(clerk));
+        auto db = connect(clerk, QStringLiteral("c"));
+        // the embedded catalogue knows sessions from the log only
+        call(QStringLiteral("spVornLogAction"), {{"IdAction", 1}, {"ValueId", 1}, {"Name", "Отчёт"}}, {}, db.get());
+        const QString expectedHost = m_backend.driver() == u"SQLITE" ? QStringLiteral("WS-TEST") : QStringLiteral("127.0.0.1");
+        const ResultSet rs = run(m_db.get(), QStringLiteral(
+            "select distinct Host from vwVornSessions where ProgramName = 'VORNGEN' and IsOwnLogin = 0 and LoginName = '%1'").arg(clerk));
+        QCOMPARE(rs.rowCount, 1);
+        QCOMPARE(rs.values.at(0).toString(), expectedHost);
+        QVERIFY(column(QStringLiteral("select FullName from vwVornRecipients where Host = '%1'").arg(expectedHost))
+                    .contains(QStringLiteral("Клерк Иван")));
+        // seen from the clerk's side the same session is its own
+        QCOMPARE(first(db.get(), QStringLiteral("select max(IsOwnLogin) from vwVornSessions where LoginName = '%1'").arg(clerk)).toInt(), 1);
+    }
+
     void rightsViews_data()
     {
         QTest::addColumn<QString>("who");
