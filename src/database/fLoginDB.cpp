@@ -395,6 +395,10 @@ TfLoginDB::TfLoginDB(TLoginProfiles *profiles, QWidget *parent) : QDialog(parent
         }
     });
 
+    if (m_p->Store()->valueExists(QStringLiteral("fLoginDB"), QStringLiteral("Left")))
+        move(int(m_p->Store()->readInteger(QStringLiteral("fLoginDB"), QStringLiteral("Left"))),
+             int(m_p->Store()->readInteger(QStringLiteral("fLoginDB"), QStringLiteral("Top"))));
+
     // Steps 1-5 of opening the dialog.
     m_loading = true;
     m_cbProfiles->addItems(m_p->Profiles());
@@ -520,6 +524,8 @@ void TfLoginDB::SetUnfolded(bool on)
 
 void TfLoginDB::done(int r)
 {
+    m_p->Store()->writeInteger(QStringLiteral("fLoginDB"), QStringLiteral("Left"), x());
+    m_p->Store()->writeInteger(QStringLiteral("fLoginDB"), QStringLiteral("Top"), y());
     writeEditsBack();
     SetUnfolded(false);  // folds up again when it closes
     QDialog::done(r);
@@ -528,11 +534,16 @@ void TfLoginDB::done(int r)
 QString LoginDialog(Database *db, QWidget *parent)
 {
     vorn::SettingsStore store(vorn::sysinfo::executableBaseName());
-    TLoginProfiles profiles(db, &store, VornConnIniPath());
+    return LoginDialogWith(db, &store, VornConnIniPath(), parent);
+}
+
+QString LoginDialogWith(Database *db, vorn::SettingsStore *store, const QString &iniPath, QWidget *parent)
+{
+    TLoginProfiles profiles(db, store, iniPath);
     profiles.Load();
     TfLoginDB dlg(&profiles, parent);
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (dlg.exec() != QDialog::Accepted)
+        if (ExecDialog(&dlg) != QDialog::Accepted)
             break;
         QString error;
         bool emptyPassword = false;
@@ -551,7 +562,17 @@ QString LoginDialog(Database *db, QWidget *parent)
 
 bool ConnectFromProfile(Database *db, const QString &profile, const QString &login, const QString &password)
 {
-    const vorn::IniFile ini(VornConnIniPath());
+    return ConnectFromProfileWith(db, VornConnIniPath(), profile, login, password);
+}
+
+bool ConnectFromProfileWith(Database *db, const QString &iniPath, const QString &profile, const QString &login,
+                            const QString &password)
+{
+    const vorn::IniFile ini(iniPath);
+    if (!ini.hasSection(profile)) {
+        ShowError(QStringLiteral("Подключение не найдено: ") + profile);
+        return false;
+    }
     TLoginProfiles::LoadProfileInto(ini, profile, db);
     db->params().setValue(QStringLiteral("USER NAME"), login);
     db->params().setValue(QStringLiteral("PASSWORD"), password);

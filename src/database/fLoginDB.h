@@ -63,6 +63,7 @@ public:
     bool SaveModified();                                       // asks; true when written
 
     vorn::Database *Connection() const { return m_db; }
+    vorn::SettingsStore *Store() const { return m_store; }
     const vorn::IniFile &Ini() const { return m_ini; }
 
 private:
@@ -123,5 +124,8 @@ private:
 
 // The interactive login; returns the profile name used, or "" when the user gave up.
 QString LoginDialog(vorn::Database *db, QWidget *parent = nullptr);
+QString LoginDialogWith(vorn::Database *db, vorn::SettingsStore *store, const QString &iniPath, QWidget *parent = nullptr);
 // Opens the connection from a profile without a dialog; errors go to an error box.
 bool ConnectFromProfile(vorn::Database *db, const QString &profile, const QString &login, const QString &password);
+bool ConnectFromProfileWith(vorn::Database *db, const QString &iniPath, const QString &profile, const QString &login,
+                            const QString &password);

@@ -130,7 +130,7 @@ bool ChangePassword(vorn::Database *db, bool askOld, bool endOnCancel, QWidget *
         return false;
     }
     TfPasswrd dlg(askOld, parent);
-    if (dlg.exec() != QDialog::Accepted) {
+    if (ExecDialog(&dlg) != QDialog::Accepted) {
         if (endOnCancel)
             g_endRequested = true;
         return false;

@@ -8,6 +8,8 @@
 #include "platform/data/Database.h"
 #include "shell/frVornGenAppMDIMain.h"
 
+#include <QCoreApplication>
+
 static vorn::Database *mainDb()
 {
     static vorn::Database *db = [] {
