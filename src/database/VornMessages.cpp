@@ -1,6 +1,7 @@
 #include "database/VornMessages.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -76,6 +77,21 @@ TMsgButton ConfirmYesNoCancel(const QString &text)
     return ShowMessage(TMsgKind::Confirmation, text,
                        int(TMsgButton::Yes) | int(TMsgButton::No) | int(TMsgButton::Cancel));
 }
+
+static TDialogRunner &dialogRunner()
+{
+    static TDialogRunner r;
+    return r;
+}
+
+TDialogRunner SetDialogRunner(TDialogRunner runner)
+{
+    TDialogRunner old = dialogRunner();
+    dialogRunner() = std::move(runner);
+    return old;
+}
+
+int ExecDialog(QDialog *dialog) { return dialogRunner() ? dialogRunner()(dialog) : dialog->exec(); }
 
 void SetMdiArea(QMdiArea *area) { g_mdiArea = area; }
 QMdiArea *MdiArea() { return g_mdiArea; }

@@ -37,6 +37,12 @@ void ShowInformation(const QString &text);
 bool Confirm(const QString &text);
 TMsgButton ConfirmYesNoCancel(const QString &text);
 
+// Runs a modal dialog; tests install a runner that fills it in and answers.
+class QDialog;
+using TDialogRunner = std::function<int(QDialog *)>;
+TDialogRunner SetDialogRunner(TDialogRunner runner);  // returns the previous one
+int ExecDialog(QDialog *dialog);
+
 // The MDI area the child windows live in (set by the main window).
 void SetMdiArea(QMdiArea *area);
 QMdiArea *MdiArea();

@@ -1,5 +1,6 @@
 #include "shell/VornGenApp.h"
 
+#include "database/dmdVorn.h"
 #include "shell/VornCmndLine.h"
 #include "shell/frVornGenAppMDIMain.h"
 
@@ -21,9 +22,11 @@ int VornGenAppMain(int argc, char **argv)
     if (!StartedByAutomation())
         VornCmndLine().Parse(QApplication::arguments().mid(1));
 
+    auto *dm = new TdmVorn(&app);
     auto *main = new TfrmVornGenAppMDImain();
     if (!main->FormLoad(StartedByAutomation())) {
         delete main;  // a batch run ended the program before the message loop
+        delete dm;
         return 0;
     }
     if (StartedByAutomation())
@@ -32,5 +35,6 @@ int VornGenAppMain(int argc, char **argv)
         main->showMaximized();
     const int rc = app.exec();
     delete main;
+    delete dm;
     return rc;
 }

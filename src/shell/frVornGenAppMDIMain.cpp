@@ -236,6 +236,8 @@ bool TfrmVornGenAppMDImain::FormLoad(bool startedByAutomation)
     } else {
         QString profile;
         const bool connected = m_services->LoginDialog(false, &profile);
+        if (m_services->EndRequested())
+            return false;
         m_ConnectionName = profile;
         if (connected)
             OnAfterConnect();

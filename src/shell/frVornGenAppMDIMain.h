@@ -9,6 +9,7 @@
 
 class QMdiArea;
 class QMenu;
+namespace vorn { class Database; }
 
 inline const QString kVornAppTitle = QStringLiteral("Генератор отчётов Vorn");
 
@@ -23,6 +24,8 @@ public:
     virtual ConnectionInfo Connection() const;
     virtual bool ConnectFromProfile(const QString &profile, const QString &login, const QString &password);
     virtual bool LoginDialog(bool endOnFailure, QString *profile);   // true when connected
+    virtual bool EndRequested() const;  // a cancelled forced password change asks the program to end
+    virtual vorn::Database *Db() const; // the connection dbMain
     virtual void CloseConnection();
     virtual void ChangePassword();
     virtual void ReadParamPrefix();
