@@ -733,6 +733,52 @@ private Q_SLOTS:
         QCOMPARE(first(db.get(), QStringLiteral("select max(IsOwnLogin) from vwVornSessions where LoginName = '%1'").arg(clerk)).toInt(), 1);
     }
 
+    // Only an administrator changes the catalogue; asking still works for everyone.
+    void ordinaryLoginCannotChangeCatalogue_data()
+    {
+        QTest::addColumn<QString>("proc");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("add group") << "spVornGrpAdd" << "";
+        QTest::newRow("add report") << "spVornFormAdd" << "";
+        QTest::newRow("delete query") << "spVornQueryDel" << "query";
+        QTest::newRow("delete report") << "spVornFormDel" << "report";
+        QTest::newRow("copy parameters") << "spVornParamsCopy" << "query";
+    }
+    void ordinaryLoginCannotChangeCatalogue()
+    {
+        QFETCH(QString, proc);
+        QFETCH(QString, what);
+        const int q = add(QStringLiteral("spVornQueryAdd"), {{"Name", "Q"}, {"IdForm", 0}}, "IdQuery");
+        const int f = add(QStringLiteral("spVornFormAdd"), {{"Name", "Q"}, {"IdQuery", q}}, "IdForm");
+        add(QStringLiteral("spVornParamAdd"), {{"ParName", "P"}, {"IdQuery", q}, {"IdRemoteData", 0}}, "IdParam");
+        const QString clerk = m_backend.name(QStringLiteral("clerk"));
+        m_backend.addLogin(clerk, QStringLiteral("c"), false);
+        auto db = connect(clerk, QStringLiteral("c"));
+        const auto state = [&] {
+            return column("select count(*) from VornGroup union all select count(*) from VornForm union all "
+                          "select count(*) from VornQuery union all select count(*) from VornFrm2Qry union all "
+                          "select count(*) from VornParam");
+        };
+        const QStringList before = state();
+        Inputs in;
+        QStringList out;
+        if (proc == u"spVornGrpAdd") {
+            in = {{"GrpName", "G"}};
+            out = {"IdGrp"};
+        } else if (proc == u"spVornFormAdd") {
+            in = {{"Name", "F"}, {"IdQuery", q}};
+            out = {"IdForm"};
+        } else if (proc == u"spVornParamsCopy") {
+            in = {{"OldIdQuery", q}, {"OldIdParam", 0}, {"NewIdQuery", q}};
+        } else {
+            in = {{what == u"query" ? "IdQuery" : "IdForm", what == u"query" ? q : f}};
+        }
+        QVERIFY_THROWS_EXCEPTION(DataError, call(proc, in, out, db.get()));
+        QCOMPARE(state(), before);
+        QCOMPARE(call("spVornGetIsAdmin", {}, {"IsAdmin"}, db.get()).value("IsAdmin").toInt(), 0);
+        QCOMPARE(call("spVornFrm2QryNumm", {{"IdForm", f}}, {"Numm"}, db.get()).value("Numm").toInt(), 2);
+    }
+
     void rightsViews_data()
     {
         QTest::addColumn<QString>("who");
