@@ -505,9 +505,27 @@ ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values,
     }
     ResultSet rs;
     rs.rowsAffected = q.numRowsAffected();
-    // QPSQL answers lastInsertId with a second statement, which would discard the rows.
-    if (!q.isSelect())
-        rs.lastInsertId = q.lastInsertId();
+    // QPSQL answers lastInsertId with a second statement ("SELECT lastval()"), which
+    // would discard the rows, and which fails when the session has used no sequence yet:
+    // inside a transaction that failure would abort it. So it is asked only after an
+    // INSERT, and inside a transaction under a savepoint.
+    if (!q.isSelect()) {
+        const bool postgres = db.driverName() == QLatin1String("QPSQL");
+        if (!postgres) {
+            rs.lastInsertId = q.lastInsertId();
+        } else if (sql.trimmed().startsWith(QLatin1String("insert"), Qt::CaseInsensitive)) {
+            if (m_inTransaction) {
+                QSqlQuery sp(db);
+                sp.exec(QStringLiteral("SAVEPOINT vorn_lastid"));
+                rs.lastInsertId = q.lastInsertId();
+                if (!rs.lastInsertId.isValid())
+                    sp.exec(QStringLiteral("ROLLBACK TO SAVEPOINT vorn_lastid"));
+                sp.exec(QStringLiteral("RELEASE SAVEPOINT vorn_lastid"));
+            } else {
+                rs.lastInsertId = q.lastInsertId();
+            }
+        }
+    }
     if (!q.isSelect() || !fetch)
         return rs;
     const QSqlRecord rec = q.record();
