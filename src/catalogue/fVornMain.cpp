@@ -499,6 +499,7 @@ TVornTreeNode *TfrmVornMain::addNode(QTreeWidgetItem *parent, const TVornNodeRec
     n->setText(0, text);
     n->setData(0, Qt::UserRole, text);  // the name before an in-place edit
     n->setIcon(0, vornIcon(image));
+    n->setData(0, Qt::UserRole + 1, image);
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
     if (CanRename(n))
         f |= Qt::ItemIsEditable;
@@ -960,6 +961,7 @@ void TfrmVornMain::NewGrpFrm()
     g->setText(0, name);
     g->setData(0, Qt::UserRole, name);
     g->setIcon(0, vornIcon(VornImg::Group));
+    g->setData(0, Qt::UserRole + 1, int(VornImg::Group));
     g->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled | Qt::ItemIsEditable);
     m_tree->insertTopLevelItem(0, g);
     m_building = false;

@@ -50,6 +50,7 @@ struct TVornNodeRec
 class TVornTreeNode : public QTreeWidgetItem
 {
 public:
+    // Column 0 holds the text, UserRole the name before an edit, UserRole + 1 the image index.
     explicit TVornTreeNode(const TVornNodeRec &rec) : QTreeWidgetItem(UserType + 1), Rec(rec) {}
     TVornNodeRec Rec;
 };
