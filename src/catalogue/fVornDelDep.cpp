@@ -14,6 +14,7 @@
 #include "VornImages.h"
 
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -296,8 +297,6 @@ public:
         const TVornDependItem *item = m_list->Items(index.row());
         if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
             return index.column() == 1 ? QVariant(item->Name) : QVariant();
-        if (role == Qt::CheckStateRole && index.column() == 0)
-            return item->Marked ? Qt::Checked : Qt::Unchecked;
         return {};
     }
     Qt::ItemFlags flags(const QModelIndex &index) const override
@@ -324,12 +323,11 @@ public:
     TDependDelegate(TVornDependList *list, QObject *parent) : QStyledItemDelegate(parent), m_list(list) {}
     void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
+        // Only the cell's background and selection come from the style.
         QStyleOptionViewItem opt = option;
         initStyleOption(&opt, index);
-        opt.text.clear();
-        opt.features &= ~QStyleOptionViewItem::HasCheckIndicator;
-        opt.icon = QIcon();
-        QStyledItemDelegate::paint(p, opt, QModelIndex());
+        const QWidget *w = opt.widget;
+        (w ? w->style() : QApplication::style())->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, p, w);
         const TVornDependItem *item = m_list->Items(index.row());
         const QRect r = option.rect;
         if (index.column() == 0) {

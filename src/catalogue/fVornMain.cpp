@@ -258,12 +258,16 @@ TfrmVornMain::TfrmVornMain(QWidget *parent) : QWidget(parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // The edit bar is long: it takes a row of its own above the other two.
+    auto *editRow = new QHBoxLayout;
+    editRow->addWidget(m_tbEdit);
+    editRow->addStretch(1);
     auto *bars = new QHBoxLayout;
     bars->setSpacing(2);
-    bars->addWidget(m_tbEdit);
     bars->addWidget(m_tbOther);
     bars->addWidget(m_tbRun);
     bars->addStretch(1);
+    layout->addLayout(editRow);
     layout->addLayout(bars);
     layout->addWidget(m_tree, 1);
     if (!m_admin) {

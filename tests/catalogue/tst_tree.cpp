@@ -10,11 +10,14 @@
 #include "platform/data/DataSource.h"
 #include "platform/data/Database.h"
 #include "platform/data/Query.h"
+#include "shell/frVornGenAppMDIMain.h"
 #include "tools/vorncatalogue/CatalogueBuilder.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -174,6 +177,7 @@ private Q_SLOTS:
     void dependants();
     void deletionRollsBack_data();
     void deletionRollsBack();
+    void openOnceWithPlacement();
     void grabWindows();
 
 private:
@@ -1085,6 +1089,40 @@ void TstTree::deletionRollsBack()
     QCOMPARE(SelectValue("select Name from VornQuery where Id=" + n(idQuery)).toString(), QString("после"));
 }
 
+// ---------------------------------------------------------------- the window in the frame
+
+void TstTree::openOnceWithPlacement()
+{
+    QVERIFY(open("SQLITE", "director"));
+    MessageLog log;
+    QMdiArea area;
+    area.resize(900, 700);
+    area.show();
+    SetMdiArea(&area);
+    auto countTrees = [&] {
+        int c = 0;
+        for (QMdiSubWindow *sub : area.subWindowList())
+            c += qobject_cast<TfrmVornMain *>(sub->widget()) != nullptr;
+        return c;
+    };
+    TMainWindowServices services;
+    services.ShowCatalogue();
+    services.ShowCatalogue();  // a second connect brings the same window forward
+    QCOMPARE(countTrees(), 1);
+    QMdiSubWindow *sub = area.subWindowList().first();
+    sub->setGeometry(30, 40, 333, 444);
+    sub->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(countTrees(), 0);
+    services.ShowCatalogue();
+    QCOMPARE(countTrees(), 1);
+    QCOMPARE(area.subWindowList().first()->geometry(), QRect(30, 40, 333, 444));
+    for (QMdiSubWindow *s : area.subWindowList())
+        delete s;
+    SetMdiArea(nullptr);
+    QVERIFY(log.texts.isEmpty());
+}
+
 // ---------------------------------------------------------------- pictures
 
 void TstTree::grabWindows()
@@ -1100,7 +1138,11 @@ void TstTree::grabWindows()
             if ((*it)->childCount() && static_cast<TVornTreeNode *>(*it)->Rec.Branch <= vnbReports &&
                 static_cast<TVornTreeNode *>(*it)->Rec.Kind != vnkQueries)
                 (*it)->setExpanded(QString(user) == "ivanov" || (*it)->parent() == nullptr);
-        w.SelectNode(node(w, vnkReport, vnbGroups));
+        TVornTreeNode *r = node(w, vnkReport, vnbGroups, 1);
+        r->setExpanded(true);
+        for (TVornTreeNode *c : kidsOf(r))
+            c->setExpanded(true);
+        w.SelectNode(r);
         QVERIFY(w.grab().save(dir + "/tree_" + user + ".png"));
         close();
     }
