@@ -1132,8 +1132,8 @@ void TstTree::grabWindows()
     for (const char *user : {"director", "ivanov"}) {
         QVERIFY(open("SQLITE", user));
         TfrmVornMain w;
-        w.resize(520, 640);
         w.show();
+        w.resize(520, 640);
         for (QTreeWidgetItemIterator it(w.Tree()); *it; ++it)
             if ((*it)->childCount() && static_cast<TVornTreeNode *>(*it)->Rec.Branch <= vnbReports &&
                 static_cast<TVornTreeNode *>(*it)->Rec.Kind != vnkQueries)
