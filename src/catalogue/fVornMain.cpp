@@ -113,6 +113,16 @@ QStringList adminActions(int kind, int branch)
 
 QString id(int n) { return QString::number(n); }
 
+// Tree nodes share one icon object per image instead of building one per node.
+const QIcon &treeIcon(int image)
+{
+    static QHash<int, QIcon> icons;
+    auto it = icons.find(image);
+    if (it == icons.end())
+        it = icons.insert(image, vornIcon(image));
+    return *it;
+}
+
 // A small modal choice: a label and a list, OK and Cancel.
 class TdlgVornChoice : public QDialog
 {
@@ -502,7 +512,7 @@ TVornTreeNode *TfrmVornMain::addNode(QTreeWidgetItem *parent, const TVornNodeRec
     auto *n = new TVornTreeNode(rec);
     n->setText(0, text);
     n->setData(0, Qt::UserRole, text);  // the name before an in-place edit
-    n->setIcon(0, vornIcon(image));
+    n->setIcon(0, treeIcon(image));
     n->setData(0, Qt::UserRole + 1, image);
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
     if (CanRename(n))
@@ -964,7 +974,7 @@ void TfrmVornMain::NewGrpFrm()
     auto *g = new TVornTreeNode({vnkGroup, vnbGroups, idGroup, numm, idGroup, 0, 0});
     g->setText(0, name);
     g->setData(0, Qt::UserRole, name);
-    g->setIcon(0, vornIcon(VornImg::Group));
+    g->setIcon(0, treeIcon(VornImg::Group));
     g->setData(0, Qt::UserRole + 1, int(VornImg::Group));
     g->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled | Qt::ItemIsEditable);
     m_tree->insertTopLevelItem(0, g);
