@@ -163,6 +163,10 @@ private Q_SLOTS:
     void enabling();
     void uniqueNames_data();
     void uniqueNames();
+    void confirmationNo_data();
+    void confirmationNo();
+    void reportFromSource_data();
+    void reportFromSource();
     void rename_data();
     void rename();
     void dropOnGroup_data();
@@ -580,6 +584,119 @@ void TstTree::uniqueNames()
         QVERIFY(w.Tree()->IsRenaming());
     }
     QCOMPARE(node(w, vnkReport, vnbReports, count("select count(*) from VornForm") - 1)->child(0)->text(0), QString("Запросы"));
+}
+
+// Every question answered No leaves the catalogue as it was.
+void TstTree::confirmationNo_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("branch");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("question");
+    QTest::newRow("new group") << 0 << 0 << "actnNewGrpFrm" << "Создать новую группу?";
+    QTest::newRow("new report") << 0 << 1 << "actnNewFrm" << "Создать новый отчет?";
+    QTest::newRow("new query in report") << 1 << 1 << "actnNewSQL" << "Создать новый запрос в отчёте?";
+    QTest::newRow("new query") << 2 << 2 << "actnNewSQL" << "Создать новый запрос?";
+    QTest::newRow("new parameter") << 3 << 2 << "actnNewParam" << "Создать новый параметр?";
+    QTest::newRow("new parameter in report") << 1 << 1 << "actnNewParam" << "Создать новый параметра в отчёте?";
+    QTest::newRow("delete parameter") << 5 << 2 << "actnDelParam" << "Удалить параметр?";
+    QTest::newRow("new script") << 6 << 3 << "actnNewScript" << "Создать новый скрипт?";
+    QTest::newRow("delete script") << 7 << 3 << "actnDelScript" << "Удалить скрипт?";
+    QTest::newRow("script out of group") << 7 << 0 << "actnDelScript" << "Удалить скрипт из группы?";
+    QTest::newRow("report out of group") << 1 << 0 << "actnDelFrm" << "Удалить отчет из группы?";
+    QTest::newRow("new data module") << 8 << 4 << "actnNewRemoteData" << "Создать новый модуль данных?";
+    QTest::newRow("delete group") << 0 << 0 << "actnDelGrpFrm" << "Удалить группу \"%1\"?";
+}
+
+void TstTree::confirmationNo()
+{
+    QFETCH(int, kind);
+    QFETCH(int, branch);
+    QFETCH(QString, action);
+    QFETCH(QString, question);
+    QVERIFY(open("SQLITE", "director"));
+    auto snapshot = [] {
+        QStringList l;
+        for (const char *t : {"VornGroup", "VornGrpBody", "VornForm", "VornFrm2Qry", "VornQuery", "VornParam", "VornScript",
+                              "VornRemoteData"})
+            l << QString::number(count(QString("select count(*) from ") + t));
+        return l;
+    };
+    const QStringList before = snapshot();
+    MessageLog log;
+    log.answers = {TMsgButton::No};
+    TfrmVornMain w;
+    TVornTreeNode *x = node(w, kind, branch);
+    w.SelectNode(x);
+    QVERIFY(w.Action(action)->isEnabled());
+    w.Action(action)->trigger();
+    QCOMPARE(log.texts, QStringList{question.arg(x->text(0))});
+    QCOMPARE(snapshot(), before);
+}
+
+void TstTree::reportFromSource_data()
+{
+    drivers();
+    QTest::newRow("sqlite") << "SQLITE";
+    QTest::newRow("postgresql") << "POSTGRESQL";
+}
+
+void TstTree::reportFromSource()
+{
+    QFETCH(QString, driver);
+    OPEN_OR_SKIP(driver, "director");
+    MessageLog log;
+    DialogScript dialogs;
+    TfrmVornMain w;
+    // "<Новый отчет>": a report named after the query, holding it.
+    TVornTreeNode *q = node(w, vnkQuery, vnbQueries);
+    const int idQuery = q->Rec.ObjectId;
+    const QString queryName = q->text(0);
+    w.SelectNode(q);
+    QString caption;
+    dialogs.steps << [&](QDialog *d) {
+        caption = d->windowTitle();
+        auto *cb = d->findChild<QComboBox *>();
+        return cb->currentText() == "<Новый отчет>" ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    };
+    w.Action("actnNewFrm")->trigger();
+    QCOMPARE(caption, QString("Добавить запрос в отчёт (новый или существующий)"));
+    TVornTreeNode *r = w.Selected();
+    QCOMPARE(r->Rec.Kind, int(vnkReport));
+    QCOMPARE(r->Rec.Branch, int(vnbReports));
+    const QString expectedName = count("select count(*) from VornForm where Name=" + QuotedSql(queryName)) > 1
+                                     ? queryName + " 1" : queryName;
+    QCOMPARE(r->text(0), expectedName);
+    QCOMPARE(count("select IdQuery from VornFrm2Qry where IdForm=" + n(r->Rec.ObjectId)), idQuery);
+    QCOMPARE(texts(kidsOf(r->child(0))), QStringList{queryName});
+
+    // An existing report: the data module joins it as the next source.
+    const int idForm = r->Rec.ObjectId;
+    TVornTreeNode *dm = node(w, vnkRemoteData, vnbRemoteData);
+    const int idRemote = dm->Rec.ObjectId;
+    w.SelectNode(dm);
+    dialogs.steps << [&](QDialog *d) {
+        caption = d->windowTitle();
+        auto *cb = d->findChild<QComboBox *>();
+        cb->setCurrentIndex(cb->findData(idForm));
+        return int(QDialog::Accepted);
+    };
+    w.Action("actnNewFrm")->trigger();
+    QCOMPARE(caption, QString("Добавить модуль данных в отчёт (новый или существующий)"));
+    QCOMPARE(SelectValue("select QueryShortName from VornFrm2Qry where IdForm=" + n(idForm) + " and IdRemoteData=" + n(idRemote)).toString(),
+             QString("Query2"));
+    QCOMPARE(count("select Numm from VornFrm2Qry where IdForm=" + n(idForm) + " and IdRemoteData=" + n(idRemote)), 2);
+    QCOMPARE(w.Selected()->Rec.ObjectId, idForm);
+    QCOMPARE(w.Selected()->child(0)->childCount(), 2);
+
+    // A parameter added on a report goes to its first source.
+    w.SelectNode(w.Selected());
+    w.Action("actnNewParam")->trigger();
+    TVornTreeNode *p = w.Selected();
+    QCOMPARE(p->Rec.Kind, int(vnkParam));
+    QCOMPARE(count("select IdQuery from VornParam where Id=" + n(p->Rec.ObjectId)), idQuery);
+    QCOMPARE(static_cast<TVornTreeNode *>(p->parent()->parent())->Rec.ObjectId, idForm);
+    QVERIFY2(log.texts == QStringList{"Создать новый параметра в отчёте?"}, qPrintable(log.texts.join('\n')));
 }
 
 // ---------------------------------------------------------------- renaming
