@@ -44,13 +44,6 @@ namespace {
 
 const char *const kPlacementKey = "TfrmVornMain";
 
-// The eighteen add / change / delete actions in tool-bar order, three to a group.
-const char *const kEditActions[] = {
-    "actnNewGrpFrm",     "actnEditGrpFrm",     "actnDelGrpFrm",     "actnNewFrm",    "actnEditFrm",
-    "actnDelFrm",        "actnNewSQL",         "actnEditSQL",       "actnDelSQL",    "actnNewRemoteData",
-    "actnEditRemoteData", "actnDelRemoteData", "actnNewParam",      "actnEditParam", "actnDelParam",
-    "actnNewScript",     "actnEditScript",     "actnDelScript"};
-
 // Which actions a node enables for an administrator, by its kind and branch.
 QStringList adminActions(int kind, int branch)
 {
