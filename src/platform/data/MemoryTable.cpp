@@ -1,0 +1,67 @@
+// In-memory table: rows live only in the dataset; post and delete change them in place.
+#include "platform/data/MemoryTable.h"
+#include "platform/data/DataError.h"
+
+namespace vorn {
+
+MemoryTable::MemoryTable(QObject *parent) : Dataset(parent) {}
+
+void MemoryTable::addFieldDef(const QString &name, FieldType type, int size, bool required)
+{
+    if (isActive())
+        throw DataError(QStringLiteral("Cannot perform this operation on an open dataset"));
+    m_defs.append({name, type, size, required});
+}
+
+void MemoryTable::clearFieldDefs()
+{
+    close();
+    m_defs.clear();
+}
+
+void MemoryTable::createTable()
+{
+    close();
+    m_kept.clear();
+    m_keptRows = 0;
+    open();
+}
+
+void MemoryTable::emptyTable()
+{
+    if (!isActive())
+        return;
+    cancel();
+    clearRows();
+    notifyDataChanged();
+    notifyCurrentChanged();
+}
+
+void MemoryTable::loadRows(const QList<QVariantList> &rows)
+{
+    if (!isActive())
+        createTable();
+    cancel();
+    const int n = int(m_defs.size());
+    QList<QVariant> values;
+    values.reserve(qsizetype(rows.size()) * n);
+    for (const QVariantList &r : rows)
+        for (int c = 0; c < n; ++c)
+            values.append(fieldtype::convert(r.value(c), m_defs.at(c).type));
+    setRows(std::move(values), int(rows.size()));
+    notifyDataChanged();
+    notifyCurrentChanged();
+}
+
+void MemoryTable::internalOpen(RowData &out)
+{
+    if (m_defs.isEmpty())
+        throw DataError(QStringLiteral("%1: no field definitions").arg(objectName()));
+    for (const FieldDef &d : m_defs) {
+        Field *f = makeField(d.name, d.type, d.size);
+        f->setRequired(d.required);
+        out.fields << f;
+    }
+}
+
+} // namespace vorn
