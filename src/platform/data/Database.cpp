@@ -482,13 +482,21 @@ ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values,
     QSqlDatabase db = sqlDatabase();
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw DataError(sqlErrorText(q.lastError()));
-    for (const QVariant &v : values) {
-        // Qt SQL needs a typed null to bind a NULL.
-        q.addBindValue(v.isValid() ? v : QVariant(QMetaType::fromType<QString>()));
+    // Server-side prepared statements cannot hold DDL on PostgreSQL: a statement
+    // without parameters is sent as it is.
+    bool ok;
+    if (values.isEmpty()) {
+        ok = q.exec(sql);
+    } else {
+        if (!q.prepare(sql))
+            throw DataError(sqlErrorText(q.lastError()));
+        for (const QVariant &v : values) {
+            // Qt SQL needs a typed null to bind a NULL.
+            q.addBindValue(v.isValid() ? v : QVariant(QMetaType::fromType<QString>()));
+        }
+        ok = q.exec();
     }
-    if (!q.exec()) {
+    if (!ok) {
         const QString err = sqlErrorText(q.lastError());
         if (!db.isOpen() || err.contains(QLatin1String("server closed the connection"), Qt::CaseInsensitive)
             || err.contains(QLatin1String("no connection to the server"), Qt::CaseInsensitive))
@@ -497,7 +505,6 @@ ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values,
     }
     ResultSet rs;
     rs.rowsAffected = q.numRowsAffected();
-    rs.lastInsertId = q.lastInsertId();
     if (!q.isSelect() || !fetch)
         return rs;
     const QSqlRecord rec = q.record();
