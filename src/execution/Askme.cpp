@@ -21,6 +21,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
@@ -816,6 +817,8 @@ bool AskParams(const QString &caption, TParamAskMeList *list)
 {
     TfrmAskMe dlg(list, QApplication::activeWindow());
     dlg.setWindowTitle(caption);
+    if (QScreen *screen = dlg.screen())
+        dlg.move(screen->availableGeometry().center() - QPoint(dlg.width() / 2, dlg.height() / 2));
     return dlg.exec() == QDialog::Accepted;
 }
 

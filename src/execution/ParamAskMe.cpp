@@ -179,7 +179,11 @@ QStringList ScanMacros(const QString &sql)
 QString SubstituteMacros(const QString &sql, const TParamAskMeList &list)
 {
     QString text = sql;
+    QStringList done;  // every occurrence goes at the first replacement
     for (const QString &name : ScanMacros(sql)) {
+        if (done.contains(name))
+            continue;
+        done << name;
         const TParamAskMe *p = list.FindOrNull(name);
         if (!p)
             continue;

@@ -12,6 +12,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QToolButton>
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void startValues();
     void dependentLookup();
     void selectAll();
+    void multiSelectPopup();
     void daySpins();
     void defaultOnEnter();
     void okStoresRemembered();
@@ -244,7 +246,10 @@ void TestAskMe::dependentLookup()
     QVERIFY(list->Find("Client")->Changed);
     QCOMPARE(invQuery->recordCount(), count(QStringLiteral("SELECT COUNT(*) FROM Invoices WHERE ClientId = %1").arg(target)));
     QVERIFY(invQuery->recordCount() > 0);
-    QCOMPARE(qobject_cast<QComboBox *>(child(&dlg, "Invoice"))->count(), invQuery->recordCount());
+    auto *invBox = qobject_cast<QComboBox *>(child(&dlg, "Invoice"));
+    QCOMPARE(invBox->count(), invQuery->recordCount());
+    QCOMPARE(invBox->model()->columnCount(), 2);  // a negative display index: every display column
+    QCOMPARE(qobject_cast<QComboBox *>(child(&dlg, "Client"))->model()->columnCount(), 1);
     QCOMPARE(earlyQuery->recordCount(), earlyRows);  // earlier lists are left alone
     // a later DefSQL is recomputed with the new choice
     QCOMPARE(child<QLineEdit>(&dlg, "Note")->text(), QStringLiteral("клиент %1").arg(target));
@@ -279,6 +284,40 @@ void TestAskMe::selectAll()
     QCOMPARE(solo.SelectedValues(), QStringLiteral("В"));
     solo.SetSelected(0, true);
     QCOMPARE(solo.SelectedValues(), QStringLiteral("1, В"));
+}
+
+void TestAskMe::multiSelectPopup()
+{
+    MultiSelectCombo box;
+    box.resize(200, 21);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.SetItems({"А", "Б", "В"}, {"1", "2", "3"});
+    QSignalSpy changed(&box, &MultiSelectCombo::Changed);
+    box.showPopup();
+    auto *popup = box.findChild<QListWidget *>();
+    QVERIFY(popup && box.isPopupVisible());
+    auto at = [popup](int row) { return popup->visualItemRect(popup->item(row)).center(); };
+    // a plain click chooses one row and closes
+    QTest::mouseClick(popup->viewport(), Qt::LeftButton, Qt::NoModifier, at(1));
+    QVERIFY(!box.isPopupVisible());
+    QCOMPARE(box.SelectedValues(), QStringLiteral("2"));
+    QVERIFY(changed.count() > 0);
+    // with Ctrl held the list stays open and extends the choice; releasing Ctrl closes it
+    box.showPopup();
+    QTest::mouseClick(popup->viewport(), Qt::LeftButton, Qt::ControlModifier, at(2));
+    QVERIFY(box.isPopupVisible());
+    QTest::keyRelease(popup, Qt::Key_Control);
+    QVERIFY(!box.isPopupVisible());
+    QCOMPARE(box.SelectedValues(), QStringLiteral("2, 3"));
+    QCOMPARE(box.Text(), MultiSelectCombo::PrefMultiSel + QStringLiteral("Б, В"));
+    // Shift extends a range
+    box.showPopup();
+    QTest::mouseClick(popup->viewport(), Qt::LeftButton, Qt::NoModifier, at(0));
+    box.showPopup();
+    QTest::mouseClick(popup->viewport(), Qt::LeftButton, Qt::ShiftModifier, at(2));
+    QTest::keyRelease(popup, Qt::Key_Shift);
+    QCOMPARE(box.Text(), MultiSelectCombo::PrefAllSel + QStringLiteral("А, Б, В"));
 }
 
 void TestAskMe::daySpins()
