@@ -327,7 +327,7 @@ QVariant CoerceToParamType(const QVariant &v, int idParTyp)
     }
     case ptMoney:
     case ptNumber: out = v.toDouble(&ok); break;
-    case ptInteger: out = qint64(std::llround(v.toDouble(&ok))); break;
+    case ptInteger: out = qint64(std::nearbyint(v.toDouble(&ok))); break;
     default: return v;
     }
     return ok ? out : v;

@@ -56,6 +56,7 @@ private Q_SLOTS:
     void prepareWithoutParams();
     void applyDefaults();
     void grabDemoReport();
+    void demoDependentReport();
 
 private:
     // One parameter of every type, with dependent lists and defaults.
@@ -451,6 +452,40 @@ void TestAskMe::grabDemoReport()
     auto list = everyType();
     TfrmAskMe dlg(list.get());
     QVERIFY(dlg.grab().save(out + "every_type.png"));
+}
+
+// The demo report whose invoice list follows the chosen client, end to end: choose,
+// confirm, bind the report's query, and get that invoice's lines.
+void TestAskMe::demoDependentReport()
+{
+    TParamAskMeList list(fx.db.get(), fx.idOf("VornForm", "Состав накладной"), 1, store.get());
+    QCOMPARE(list.Count(), 2);
+    TfrmAskMe dlg(&list);
+    dlg.setWindowTitle("Состав накладной");
+    auto *clients = child<vorn::Query>(&dlg, "query_Client");
+    const int target = fx.db->selectValue("SELECT ClientId FROM Invoices GROUP BY ClientId ORDER BY COUNT(*) DESC LIMIT 1").toInt();
+    for (int r = 0; r < clients->recordCount(); ++r)
+        if (clients->valueAt(r, clients->fieldByName("Id")->index()).toInt() == target)
+            qobject_cast<QComboBox *>(child(&dlg, "Client"))->setCurrentIndex(r);
+    auto *invoices = child<vorn::Query>(&dlg, "query_Invoice");
+    QVERIFY(invoices->recordCount() > 1);
+    qobject_cast<QComboBox *>(child(&dlg, "Invoice"))->setCurrentIndex(1);
+    dlg.BitBtnOKClick();
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    const qint64 invoice = list.Find("Invoice")->Value.toLongLong();
+    QCOMPARE(fx.db->selectValue(QStringLiteral("SELECT ClientId FROM Invoices WHERE Id = %1").arg(invoice)).toInt(), target);
+    QVERIFY(dlg.grab().save(qEnvironmentVariable("VORN_BINARY_DIR", ".") + "/askme_dependent.png"));
+
+    vorn::ParamList idp;
+    idp.add(vorn::Param("N")).setAsString("Состав выбранной накладной");
+    vorn::Query q;
+    q.setDatabase(fx.db.get());
+    q.setSql(fx.db->selectValue("select SQLtext from VornQuery where Name = :N", idp).toString());
+    QVERIFY(ApplyParamsToQuery(q, list));
+    q.open();
+    const int lines = count(QStringLiteral("SELECT COUNT(*) FROM InvoiceLines WHERE InvoiceId = %1").arg(invoice));
+    QVERIFY(lines > 0);
+    QCOMPARE(q.recordCount(), lines);
 }
 
 QTEST_MAIN(TestAskMe)
