@@ -51,6 +51,7 @@ private Q_SLOTS:
     void multiSelectPopup();
     void daySpins();
     void defaultOnEnter();
+    void readOnLeave();
     void okStoresRemembered();
     void unknownTypeBlocksOk();
     void prepareWithoutParams();
@@ -365,6 +366,25 @@ void TestAskMe::defaultOnEnter()
     name->setText("ввод");
     dlg.CompEnter(name);
     QCOMPARE(name->text(), QStringLiteral("ввод"));
+}
+
+void TestAskMe::readOnLeave()
+{
+    auto list = everyType();
+    TfrmAskMe dlg(list.get());
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    auto *name = child<QLineEdit>(&dlg, "Name");
+    name->setFocus();
+    QTest::keyClicks(name, "Store 7");
+    QVERIFY(list->Find("Name")->Value.toString().isEmpty());  // not yet: still inside
+    auto *note = child<QLineEdit>(&dlg, "Note");
+    note->setText("x");
+    note->setFocus();  // leaving Name reads it; entering Note recomputes its default
+    QCOMPARE(list->Find("Name")->Value.toString(), QStringLiteral("Store 7"));
+    QVERIFY(list->Find("Name")->Changed);
+    QCOMPARE(note->text(), QStringLiteral("клиент ") + list->Find("Client")->Lookup->KeyValue);
 }
 
 void TestAskMe::okStoresRemembered()
