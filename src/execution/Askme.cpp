@@ -317,10 +317,14 @@ TfrmAskMe::TfrmAskMe(TParamAskMeList *list, QWidget *parent) : QDialog(parent), 
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     setFixedSize(clientW, clientH);
 
-    connect(qApp, &QApplication::focusChanged, this, &TfrmAskMe::FocusMoved);
+    m_focusLink = connect(qApp, &QApplication::focusChanged, this, &TfrmAskMe::FocusMoved);
 }
 
-TfrmAskMe::~TfrmAskMe() = default;
+TfrmAskMe::~TfrmAskMe()
+{
+    // Hiding in QDialog's destructor moves the focus once more; the rows are gone by then.
+    disconnect(m_focusLink);
+}
 
 int TfrmAskMe::BuildRow(int i)
 {

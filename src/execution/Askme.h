@@ -135,6 +135,7 @@ private:
     QPushButton *m_cancel = nullptr;
     int m_labelWidth = 0;
     int m_filling = 0;              // >0 while the dialog itself sets controls
+    QMetaObject::Connection m_focusLink;  // to the application's focus changes
 };
 
 // The list of an object and whether to go on: the dialog for a list with parameters,
