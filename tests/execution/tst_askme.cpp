@@ -52,6 +52,7 @@ private Q_SLOTS:
     void daySpins();
     void defaultOnEnter();
     void readOnLeave();
+    void requeryOnEnter();
     void okStoresRemembered();
     void unknownTypeBlocksOk();
     void prepareWithoutParams();
@@ -385,6 +386,34 @@ void TestAskMe::readOnLeave()
     QCOMPARE(list->Find("Name")->Value.toString(), QStringLiteral("Store 7"));
     QVERIFY(list->Find("Name")->Changed);
     QCOMPARE(note->text(), QStringLiteral("клиент ") + list->Find("Client")->Lookup->KeyValue);
+}
+
+void TestAskMe::requeryOnEnter()
+{
+    auto list = everyType();
+    // a list whose SQL names a parameter the list lacks never re-queries on entry
+    TParamAskMe *orphan = list->Add("Orphan", "Чужой", ptLookup);
+    orphan->Lookup->SQL = "SELECT Id, InvNo FROM Invoices WHERE ClientId = :Client AND (:Elsewhere IS NULL OR 1 = 1)";
+    orphan->Lookup->LookupField = "Id";
+    orphan->Lookup->LookupDisplay = "InvNo";
+    TfrmAskMe dlg(list.get());
+    auto *inv = child<vorn::Query>(&dlg, "query_Invoice");
+    auto *orph = child<vorn::Query>(&dlg, "query_Orphan");
+    const int target = fx.db->selectValue("SELECT ClientId FROM Invoices GROUP BY ClientId ORDER BY COUNT(*) DESC LIMIT 1").toInt();
+    TParamAskMe *client = list->Find("Client");
+    client->Value = target;  // changed behind the dialog's back, as a script may
+    client->Changed = true;
+    const int orphanRows = orph->recordCount();
+    QVERIFY(orphanRows != count(QStringLiteral("SELECT COUNT(*) FROM Invoices WHERE ClientId = %1").arg(target)));
+    dlg.CompEnter(child(&dlg, "Orphan"));
+    QCOMPARE(orph->recordCount(), orphanRows);
+    dlg.CompEnter(child(&dlg, "Invoice"));
+    QCOMPARE(inv->recordCount(), count(QStringLiteral("SELECT COUNT(*) FROM Invoices WHERE ClientId = %1").arg(target)));
+    // nothing changed: entering leaves the list as it is
+    client->Changed = false;
+    client->Value = 0;
+    dlg.CompEnter(child(&dlg, "Invoice"));
+    QVERIFY(inv->recordCount() > 0);
 }
 
 void TestAskMe::okStoresRemembered()
