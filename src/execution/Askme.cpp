@@ -195,7 +195,8 @@ void MultiSelectCombo::showPopup()
     for (int i = 0; i < m_items.size(); ++i)
         m_popup->item(i)->setSelected(m_selected.value(i));
     const int rows = std::clamp(int(m_items.size()), 1, maxVisibleItems());
-    const int h = rows * m_popup->sizeHintForRow(0) + 2 * m_popup->frameWidth();
+    const int rowHeight = m_items.isEmpty() ? fontMetrics().height() + 4 : m_popup->sizeHintForRow(0);
+    const int h = rows * rowHeight + 2 * m_popup->frameWidth();
     m_popup->setGeometry(QRect(mapToGlobal(QPoint(0, height())), QSize(std::max(width(), 150), h)));
     m_popup->show();
     m_popup->setFocus();
