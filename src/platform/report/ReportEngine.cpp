@@ -1265,6 +1265,7 @@ bool ReportEngine::run(ReportPages *pages)
     if (ok) {
         ReportDataSet *mainDs = d->mainDetail >= 0 ? d->bands[d->mainDetail].dataSet : nullptr;
         d->recordsTotal = mainDs ? mainDs->recordCount() : -1;
+        Q_EMIT dataSetsOpened();
         try {
             d->passes = d->usesPageCount() ? 2 : 1;
             d->knownPageCount = 0;

@@ -65,6 +65,7 @@ public:
     QStringList warnings() const;                     // expression errors met while printing, once each
 
 Q_SIGNALS:
+    void dataSetsOpened();                            // data fetched, pages start now
     void progress(int percent);
     void pageReady(int pageCount);
     void finished(bool ok);
