@@ -143,6 +143,10 @@ struct ReportEngine::Private : public ExpressionContext
     int lastProgress = -1;
     QElapsedTimer sinceEvents;
     int pass = 0, passes = 1;
+    // While a record's band looks for room, its values are already in the
+    // running totals; a page closed in that moment shows the totals without it.
+    std::vector<Accumulator> beforeFeed;
+    bool feedInFlight = false;
 
     // --- ExpressionContext ------------------------------------------------------
     bool resolve(const QString &name, ReportValue *value) override
@@ -839,8 +843,11 @@ struct ReportEngine::Private : public ExpressionContext
     void finishPage()
     {
         if (!pageOpen) return;
-        if (pageFooterBand >= 0 && (!lastPage || bands[pageFooterBand].band->printOnLastPage))
+        if (pageFooterBand >= 0 && (!lastPage || bands[pageFooterBand].band->printOnLastPage)) {
+            if (feedInFlight) std::swap(accs, beforeFeed);
             printFixed(pageFooterBand, body.left(), body.bottom() - footerHeight, body.width());
+            if (feedInFlight) std::swap(accs, beforeFeed);
+        }
         for (int i : std::as_const(overlayBands))
             printFixed(i, body.left(), body.top(), body.width());
         pageOpen = false;
@@ -1138,8 +1145,15 @@ struct ReportEngine::Private : public ExpressionContext
                     openGroup(d.groups[l], true, rowHeight);
                 }
             }
+            const bool guard = pageFooterBand >= 0 && !d.feedAggregates.isEmpty();
+            if (guard) {
+                beforeFeed = accs;
+                feedInFlight = true;
+            }
             feed(detailIdx, false);
-            if (printBand(detailIdx))
+            const bool printed = printBand(detailIdx);
+            feedInFlight = false;
+            if (printed)
                 feed(detailIdx, true);
             for (int s : std::as_const(d.subDetails))
                 walk(s);

@@ -193,6 +193,12 @@ constexpr double gridLineHeight = 4.2;  // mm per text line
 
 QString pagesToText(const ReportPages &pages)
 {
+    // the grid starts at the leftmost text of the report, not at the paper's edge
+    double minLeft = 1e9;
+    for (int pi = 0; pi < pages.pageCount(); ++pi)
+        for (const PageItem &it : pages.page(pi).items)
+            if (it.kind == PageItem::Text && !it.text.isEmpty()) minLeft = qMin(minLeft, it.rect.left());
+    if (minLeft > 1e8) minLeft = 0;
     QString out;
     for (int pi = 0; pi < pages.pageCount(); ++pi) {
         const ReportPage &page = pages.page(pi);
@@ -213,8 +219,8 @@ QString pagesToText(const ReportPages &pages)
                 const QString s = lines.at(li).trimmed();
                 if (s.isEmpty()) continue;
                 const int row = int(std::floor((it.rect.top() + li * lh) / gridLineHeight + 0.5));
-                const int left = int(std::lround(it.rect.left() / gridCharWidth));
-                const int right = int(std::lround(it.rect.right() / gridCharWidth));
+                const int left = int(std::lround((it.rect.left() - minLeft) / gridCharWidth));
+                const int right = int(std::lround((it.rect.right() - minLeft) / gridCharWidth));
                 int col = left;
                 if (al & Qt::AlignRight) col = qMax(left, right - int(s.size()));
                 else if (al & Qt::AlignHCenter) col = qMax(left, left + (right - left - int(s.size())) / 2);
@@ -284,7 +290,7 @@ bool exportHtml(const ReportPages &pages, const QString &fileName, QString *erro
             const QRectF r = it.rect.normalized();
             switch (it.kind) {
             case PageItem::Text: {
-                const PageFont f = it.font >= 0 ? pages.fonts().at(it.font) : PageFont{QStringLiteral("Arial"), 10};
+                const PageFont f = it.font >= 0 && it.font < pages.fonts().size() ? pages.fonts().at(it.font) : PageFont{QStringLiteral("Arial"), 10};
                 const Qt::Alignment al(it.alignment);
                 QString style = QStringLiteral("left:%1;top:%2;width:%3;height:%4;font:%5%6%7pt '%8';color:%9;text-align:%10")
                     .arg(mm(r.left()), mm(r.top()), mm(r.width()), mm(r.height()),
@@ -382,7 +388,7 @@ bool exportXlsx(const ReportPages &pages, const QString &fileName, QString *erro
     lxw_worksheet *ws = workbook_add_worksheet(wb, sheetName.constData());
     std::map<int, lxw_format *> formats;
     auto formatFor = [&](int font) -> lxw_format * {
-        if (font < 0) return nullptr;
+        if (font < 0 || font >= pages.fonts().size()) return nullptr;
         auto it = formats.find(font);
         if (it != formats.end()) return it->second;
         const PageFont &f = pages.fonts().at(font);
@@ -466,7 +472,7 @@ bool exportRtf(const ReportPages &pages, const QString &fileName, QString *error
         for (const PageItem &it : pages.page(pi).items) {
             if (it.kind != PageItem::Text || it.text.isEmpty()) continue;
             const QRectF rc = it.rect.normalized();
-            const PageFont f = it.font >= 0 ? pages.fonts().at(it.font) : PageFont{QStringLiteral("Arial"), 10};
+            const PageFont f = it.font >= 0 && it.font < pages.fonts().size() ? pages.fonts().at(it.font) : PageFont{QStringLiteral("Arial"), 10};
             const Qt::Alignment al(it.alignment);
             r += "{\\pard\\pvpg\\phpg\\posx" + QByteArray::number(twips(rc.left())) + "\\posy" + QByteArray::number(twips(rc.top()))
                + "\\absw" + QByteArray::number(qMax(twips(rc.width()), 20)) + "\\absh-" + QByteArray::number(qMax(twips(rc.height()), 20))

@@ -181,7 +181,8 @@ QString formatNumber(const QString &format, double value)
     const int minInt = int(intPart.count(u'0'));
     const int minFrac = int(fracPart.count(u'0'));
     const int maxFrac = int(fracPart.count(u'0') + fracPart.count(u'#'));
-    const double a = std::fabs(value);
+    // values such as 2.675 are stored a hair below the decimal tie; reports round them up
+    const double a = std::fabs(value) * (1 + 1e-12);
     QString digits = QString::number(a, 'f', maxFrac);
     QString ip = digits.section(u'.', 0, 0);
     QString fp = digits.section(u'.', 1);
@@ -360,7 +361,8 @@ FunctionRegistry makeStandard()
         if (a.size() < 1 || a.size() > 2) return wrongCount();
         const int digits = a.size() == 2 ? int(a[1].toInteger()) : 0;
         const double m = std::pow(10.0, digits);
-        const double v = std::round(a[0].toDouble() * m) / m;
+        const double x = a[0].toDouble() * m;
+        const double v = std::round(x * (1 + 1e-12)) / m;
         return digits <= 0 ? ReportValue(qint64(v)) : numeric(v);
     });
     fixed("DATE", "DATE| Текущая дата", 0, [](const Args &) { return ReportValue(QDateTime(QDate::currentDate(), QTime(0, 0))); });

@@ -442,6 +442,8 @@ bool ReportLayout::load(const QByteArray &xml, QString *error)
     QXmlStreamReader r(xml);
     ReportLayout l;
     try {
+        if (xml.trimmed().isEmpty())
+            throw LoadError{QStringLiteral("пустой документ")};
         if (!r.readNextStartElement())
             throw LoadError{r.hasError() ? r.errorString() : QStringLiteral("пустой документ")};
         if (r.name() != u"VornReport")

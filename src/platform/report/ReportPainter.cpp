@@ -29,7 +29,7 @@ void paintPage(QPainter &p, const ReportPages &pages, int index, QPointF origin)
             if (it.text.isEmpty() && it.lines.isEmpty()) break;
             auto f = fonts.find(it.font);
             if (f == fonts.end())
-                f = fonts.insert(it.font, it.font >= 0 ? toQFont(pages.fonts().at(it.font)) : toQFont(PageFont{QStringLiteral("Arial"), 10}));
+                f = fonts.insert(it.font, it.font >= 0 && it.font < pages.fonts().size() ? toQFont(pages.fonts().at(it.font)) : toQFont(PageFont{QStringLiteral("Arial"), 10}));
             p.setFont(*f);
             p.setPen(QColor::fromRgba(it.color));
             const QFontMetricsF fm(*f, dev);
