@@ -14,7 +14,6 @@
 #include <QImage>
 #include <QLocale>
 #include <QSet>
-#include <QTextDocument>
 #include <cmath>
 #include <zint.h>
 
@@ -624,17 +623,42 @@ struct ReportEngine::Private : public ExpressionContext
             if (!it.printCondition.isEmpty() && !evalChecked(rt.condition).toBool())
                 continue;
             QRectF r = it.geometry;
+            if (it.type == ItemType::RichText) {
+                const QString html = it.expression.isEmpty() ? it.text : evalChecked(rt.expr).toString();
+                double h = 0;
+                const QList<TextRun> runs = layoutRichText(html, pageFont(it), it.color.rgba(), r.width(), &h);
+                if (it.autoHeight && (h > r.height() || rb.canShrink)) r.setHeight(h);
+                if (it.background.isValid()) {
+                    PageItem bg;
+                    bg.kind = PageItem::Rect;
+                    bg.rect = r;
+                    bg.fill = it.background.rgba();
+                    bg.band = b.nameIndex;
+                    bg.source = rt.source;
+                    c.items.append(bg);
+                }
+                for (const TextRun &run : runs) {
+                    if (!it.autoHeight && run.rect.bottom() > r.height() + 0.01) break;
+                    PageItem p;
+                    p.kind = PageItem::Text;
+                    p.alignment = quint16(Qt::AlignLeft | Qt::AlignTop);
+                    p.font = pages->fontIndex(run.font);
+                    p.color = run.color;
+                    p.text = run.text;
+                    p.rect = run.rect.translated(r.topLeft());
+                    p.band = b.nameIndex;
+                    p.source = rt.source;
+                    c.items.append(p);
+                }
+                addFrame(c.items, it, r, b.nameIndex, rt.source);
+                maxBottom = qMax(maxBottom, r.bottom());
+                continue;
+            }
             if (isTextItem(it.type)) {
                 QString text;
                 switch (it.type) {
                 case ItemType::Label: text = it.text; break;
                 case ItemType::SystemData: text = systemText(it); break;
-                case ItemType::RichText: {
-                    QTextDocument doc;
-                    doc.setHtml(it.expression.isEmpty() ? it.text : evalChecked(rt.expr).toString());
-                    text = doc.toPlainText();
-                    break;
-                }
                 case ItemType::Memo:
                     text = it.expression.isEmpty() ? it.text : formatValue(evalChecked(rt.expr), it.displayFormat);
                     break;

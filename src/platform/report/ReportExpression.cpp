@@ -218,6 +218,8 @@ QString formatDateTime(const QString &format, const QDateTime &value)
     const QTime t = value.time();
     QString out;
     bool lastWasHour = false;
+    // "d mmmm yyyy" wants the genitive month ("11 декабря"), a month alone the nominative
+    const bool withDay = format.contains(u'd', Qt::CaseInsensitive);
     for (int i = 0; i < format.size();) {
         const QChar c = format.at(i);
         const QChar lc = c.toLower();
@@ -242,7 +244,7 @@ QString formatDateTime(const QString &format, const QDateTime &value)
             else if (n == 1) out += QString::number(d.month());
             else if (n == 2) out += QStringLiteral("%1").arg(d.month(), 2, 10, QLatin1Char('0'));
             else if (n == 3) out += loc.standaloneMonthName(d.month(), QLocale::ShortFormat);
-            else out += loc.standaloneMonthName(d.month(), QLocale::LongFormat);
+            else out += withDay ? loc.monthName(d.month(), QLocale::LongFormat) : loc.standaloneMonthName(d.month(), QLocale::LongFormat);
             lastWasHour = false;
         } else if (lc == u'y') {
             out += n <= 2 ? QStringLiteral("%1").arg(d.year() % 100, 2, 10, QLatin1Char('0')) : QString::number(d.year());

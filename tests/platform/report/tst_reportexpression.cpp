@@ -83,6 +83,9 @@ void TestReportExpression::evaluate_data()
     row("ISNULL value", "ISNULL(Query1.Amount)", "False", "BOOLEAN");
     row("page number", "'Page ' + STR(PAGENUMBER) + ' of ' + STR(PAGECOUNT)", "Page 3 of 7", "STRING");
     row("date arithmetic", "FORMATDATETIME('dd.mm.yyyy', Query1.Day + 1)", "01.03.2024", "STRING");
+    row("date genitive month", "FORMATDATETIME('d mmmm yyyy', Query1.Day)", "29 февраля 2024", "STRING");
+    row("date month alone", "FORMATDATETIME('mmmm yyyy', Query1.Day)", "февраль 2024", "STRING");
+    row("time minutes after hours", "FORMATDATETIME('hh:mm', Query1.Day + 0.5)", "12:00", "STRING");
     row("division by zero", "1 / 0", "Деление на ноль", "ERROR");
     row("error spreads", "'a' + (1 / 0) + 'b'", "Деление на ноль", "ERROR");
     row("wrong count", "UPPER('a', 'b')", "Неверное кол-во аргументов", "ERROR");
