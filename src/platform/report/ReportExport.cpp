@@ -4,6 +4,7 @@
 // written through a temporary file and renamed when complete.
 #include "platform/report/ReportExport.h"
 #include "platform/report/ReportPainter.h"
+#include "platform/report/ReportPdf.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <QImage>
 #include <QLocale>
 #include <QPageSize>
-#include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QSvgGenerator>
@@ -82,30 +82,9 @@ QList<QList<const PageItem *>> textRows(const ReportPage &page)
 bool exportPdf(const ReportPages &pages, const QString &fileName, QString *error)
 {
     QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly))
-        return fail(error, cannotWrite(fileName, f.errorString()));
-    {
-        QPdfWriter w(&f);
-        w.setResolution(1200);
-        w.setTitle(pages.title());
-        w.setCreator(QStringLiteral("Vorn"));
-        w.setPageMargins(QMarginsF(0, 0, 0, 0));
-        const QSizeF first = pages.pageCount() ? pages.page(0).size : QSizeF(210, 297);
-        w.setPageSize(QPageSize(first, QPageSize::Millimeter));
-        QPainter p;
-        if (!p.begin(&w))
-            return fail(error, cannotWrite(fileName, QStringLiteral("PDF не создан")));
-        for (int i = 0; i < pages.pageCount(); ++i) {
-            if (i > 0) {
-                w.setPageSize(QPageSize(pages.page(i).size, QPageSize::Millimeter));
-                w.newPage();
-            }
-            paintPage(p, pages, i);
-        }
-        p.end();
-    }
-    if (!f.commit())
-        return fail(error, cannotWrite(fileName, f.errorString()));
+    QString why;
+    if (!f.open(QIODevice::WriteOnly) || !writePdf(pages, &f, &why) || !f.commit())
+        return fail(error, cannotWrite(fileName, why.isEmpty() ? f.errorString() : why));
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <QGlyphRun>
 #include <QHash>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QRawFont>
 #include <memory>
 #include <vector>
@@ -71,6 +72,8 @@ void paintPage(QPainter &p, const ReportPages &pages, int index, QPointF origin)
     FontCache *lastFont = nullptr;
     QRgb lastColor = 0;
     bool lastPenWasShape = true;
+    // SVG keeps text as text elements only through drawText
+    const bool glyphRuns = !p.paintEngine() || p.paintEngine()->type() != QPaintEngine::SVG;
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
@@ -110,7 +113,7 @@ void paintPage(QPainter &p, const ReportPages &pages, int index, QPointF origin)
             else if (al & Qt::AlignVCenter) y = r.top() + (r.height() - blockH) / 2;
             for (const QString &line : lines) {
                 double x = r.left();
-                if (drawLine(p, *fc, line, x, y + fm.ascent(), al, r)) {
+                if (glyphRuns && drawLine(p, *fc, line, x, y + fm.ascent(), al, r)) {
                     y += lh;
                     continue;
                 }
