@@ -46,6 +46,12 @@ ReportValue ReportValue::fromVariant(const QVariant &v)
     case QMetaType::QDate: return ReportValue(QDateTime(v.toDate(), QTime(0, 0)));
     case QMetaType::QTime: return ReportValue(QDateTime(zeroDate, v.toTime()));
     case QMetaType::QDateTime: return ReportValue(v.toDateTime());
+    case QMetaType::QByteArray: {
+        ReportValue b;
+        b.m_type = Binary;
+        b.m_bytes = v.toByteArray();
+        return b;
+    }
     default: return ReportValue(v.toString());
     }
 }
@@ -89,6 +95,7 @@ QString ReportValue::toString() const
     case Integer: return QString::number(m_int);
     case Float: return displayLocale().toString(m_float, 'f', QLocale::FloatingPointShortest);
     case String: case Error: return m_string;
+    case Binary: return QStringLiteral("(BLOB)");
     case DateTime: {
         if (m_date.date() == zeroDate)
             return m_date.time().toString(QStringLiteral("hh:mm:ss"));
@@ -108,6 +115,7 @@ QVariant ReportValue::toVariant() const
     case Float: return m_float;
     case String: case Error: return m_string;
     case DateTime: return m_date;
+    case Binary: return m_bytes;
     default: return QVariant();
     }
 }
@@ -121,6 +129,7 @@ QString ReportValue::typeName() const
     case Float: return QStringLiteral("FLOAT");
     case String: return QStringLiteral("STRING");
     case DateTime: return QStringLiteral("DATETIME");
+    case Binary: return QStringLiteral("BLOB");
     case Error: return QStringLiteral("ERROR");
     }
     return QString();
