@@ -179,41 +179,59 @@ QString pagesToText(const ReportPages &pages)
             if (it.kind == PageItem::Text && !it.text.isEmpty()) minLeft = qMin(minLeft, it.rect.left());
     if (minLeft > 1e8) minLeft = 0;
     QString out;
+    struct Piece
+    {
+        double top;
+        double left, right;
+        Qt::Alignment align;
+        QString text;
+    };
     for (int pi = 0; pi < pages.pageCount(); ++pi) {
-        const ReportPage &page = pages.page(pi);
-        std::map<int, QString> grid;   // row -> line
-        auto put = [&](int row, int col, const QString &s) {
-            QString &line = grid[row];
-            if (line.size() < col + s.size())
-                line = line.leftJustified(col + int(s.size()), u' ');
-            for (int k = 0; k < s.size(); ++k)
-                line[col + k] = s.at(k);
-        };
-        for (const PageItem &it : page.items) {
+        // every line of text is a piece; pieces whose tops are close share a row,
+        // and rows follow one another so lines at different heights never collide
+        QVector<Piece> pieces;
+        for (const PageItem &it : pages.page(pi).items) {
             if (it.kind != PageItem::Text || it.text.isEmpty()) continue;
             const QStringList lines = it.lines.isEmpty() ? it.text.split(u'\n') : it.lines;
             const double lh = it.lineHeight > 0 ? it.lineHeight : gridLineHeight;
-            const Qt::Alignment al(it.alignment);
             for (int li = 0; li < lines.size(); ++li) {
                 const QString s = lines.at(li).trimmed();
-                if (s.isEmpty()) continue;
-                const int row = int(std::floor((it.rect.top() + li * lh) / gridLineHeight + 0.5));
-                const int left = int(std::lround((it.rect.left() - minLeft) / gridCharWidth));
-                const int right = int(std::lround((it.rect.right() - minLeft) / gridCharWidth));
-                int col = left;
-                if (al & Qt::AlignRight) col = qMax(left, right - int(s.size()));
-                else if (al & Qt::AlignHCenter) col = qMax(left, left + (right - left - int(s.size())) / 2);
-                put(row, col, s);
+                if (!s.isEmpty())
+                    pieces.append({it.rect.top() + li * lh, it.rect.left() - minLeft, it.rect.right() - minLeft, Qt::Alignment(it.alignment), s});
             }
         }
+        std::stable_sort(pieces.begin(), pieces.end(), [](const Piece &a, const Piece &b) { return a.top < b.top; });
         if (pi > 0) out += u'\f';
-        int last = grid.empty() ? 0 : grid.begin()->first;
-        for (const auto &[row, line] : grid) {
-            // keep vertical gaps of at most one empty line
-            if (row > last + 1) out += u'\n';
-            out += line.trimmed().isEmpty() ? QString() : QString(line).remove(QRegularExpression(QStringLiteral("\\s+$")));
-            out += u'\n';
-            last = row;
+        // rows first, then each row left to right
+        QList<QVector<Piece>> rows;
+        QList<double> gaps;
+        double rowTop = -1e9;
+        for (const Piece &p : pieces) {
+            if (p.top - rowTop > 1.5) {
+                gaps.append(rowTop > -1e8 ? p.top - rowTop : 0);
+                rows.append(QVector<Piece>());
+                rowTop = p.top;
+            }
+            rows.last().append(p);
+        }
+        for (int r = 0; r < rows.size(); ++r) {
+            if (gaps[r] > 1.8 * gridLineHeight) out += u'\n';   // keep a visible gap as one empty line
+            QVector<Piece> &row = rows[r];
+            std::stable_sort(row.begin(), row.end(), [](const Piece &a, const Piece &b) { return a.left < b.left; });
+            QString line;
+            for (const Piece &p : row) {
+                const int left = int(std::lround(p.left / gridCharWidth));
+                const int right = int(std::lround(p.right / gridCharWidth));
+                int col = left;
+                if (p.align & Qt::AlignRight) col = qMax(left, right - int(p.text.size()));
+                else if (p.align & Qt::AlignHCenter) col = qMax(left, left + (right - left - int(p.text.size())) / 2);
+                // never write over text already in the row: move right past it
+                int end = int(line.size());
+                while (end > 0 && line.at(end - 1) == u' ') --end;
+                if (end > 0 && col <= end) col = end + 1;
+                line = line.leftJustified(col, u' ') + p.text;
+            }
+            out += line + u'\n';
         }
     }
     return out;

@@ -122,7 +122,6 @@ QList<TextRun> layoutRichText(const QString &html, const PageFont &base, QRgb co
                 const QFont qf = cf.font().resolve(doc.defaultFont());
                 TextRun run;
                 run.text = t;
-                while (run.text.endsWith(u' ')) run.text.chop(1);
                 run.font = PageFont{qf.family(), qf.pointSizeF() > 0 ? qf.pointSizeF() : base.size, qf.bold(), qf.italic(),
                                     qf.underline(), qf.strikeOut()};
                 run.color = cf.foreground().style() != Qt::NoBrush ? cf.foreground().color().rgba() : color;

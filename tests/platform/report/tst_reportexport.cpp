@@ -209,7 +209,7 @@ void TestReportExport::text()
         if (line.startsWith(QStringLiteral("Позиция №9 "))) end9 = int(line.indexOf(QStringLiteral("92,25"))) + 5;
         if (line.startsWith(QStringLiteral("Позиция №10 "))) end10 = int(line.indexOf(QStringLiteral("102,50"))) + 6;
     }
-    QVERIFY(end9 > 0);
+    QVERIFY2(end9 > 0, qPrintable(lines.mid(0, 12).join(u"\n")));
     QCOMPARE(end9, end10);
     QVERIFY(lines.contains(QStringLiteral("Позиция №1 «товар»") + QString(55 - 18 - 5, u' ') + QStringLiteral("10,25"))
             || t.contains(QRegularExpression(QStringLiteral("Позиция №1 «товар» +10,25"))));
