@@ -14,6 +14,7 @@ private Q_SLOTS:
     void help();
     void pdfWithParameters();
     void xlsxByExtension();
+    void connectionProfile();
     void errors_data();
     void errors();
 
@@ -88,6 +89,24 @@ void TestVornReport::xlsxByExtension()
     QFile f(xlsx);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.read(2), QByteArray("PK"));
+}
+
+void TestVornReport::connectionProfile()
+{
+    const QString ini = m_dir.filePath(QStringLiteral("VornConn.ini"));
+    QFile f(ini);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("[Connections]\nСклад=Склад\n[Склад]\nDriver=SQLITE\nDATABASE NAME=%1\n").arg(m_dir.filePath(QStringLiteral("goods.db"))).toUtf8());
+    f.close();
+    const QString csv = m_dir.filePath(QStringLiteral("p.csv"));
+    QString err;
+    QCOMPARE(run({QStringLiteral("--ini"), ini, QStringLiteral("--profile"), QStringLiteral("Склад"), QStringLiteral("-u"), QStringLiteral("admin"),
+                  QStringLiteral("-p"), QStringLiteral("MaxId=1"), QStringLiteral("-p"), QStringLiteral("Supplier=Y"), m_layout, csv}, nullptr, &err), 0);
+    QFile out(csv);
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromUtf8(out.readAll()).contains(QStringLiteral("1,Изделие 1,1,\"10,50\",\"10,50\"")));
+    QCOMPARE(run({QStringLiteral("--ini"), ini, QStringLiteral("--profile"), QStringLiteral("Нет"), m_layout, csv}, nullptr, &err), 1);
+    QVERIFY2(err.contains(QStringLiteral("no profile \"Нет\"")), qPrintable(err));
 }
 
 void TestVornReport::errors_data()
