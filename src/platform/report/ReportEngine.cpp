@@ -623,6 +623,11 @@ struct ReportEngine::Private : public ExpressionContext
             if (!it.printCondition.isEmpty() && !evalChecked(rt.condition).toBool())
                 continue;
             QRectF r = it.geometry;
+            // the counting pass needs heights only: items that cannot grow are not built
+            if (countOnly && !(it.autoHeight && (isTextItem(it.type)))) {
+                maxBottom = qMax(maxBottom, r.bottom());
+                continue;
+            }
             if (it.type == ItemType::RichText) {
                 const QString html = it.expression.isEmpty() ? it.text : evalChecked(rt.expr).toString();
                 double h = 0;
@@ -1071,7 +1076,7 @@ struct ReportEngine::Private : public ExpressionContext
                 Q_EMIT q->progress(qMin(p, 99));
             }
         }
-        if (progressive && sinceEvents.elapsed() > 40) {
+        if (progressive && QCoreApplication::instance() && sinceEvents.elapsed() > 40) {
             QCoreApplication::processEvents();
             sinceEvents.restart();
             if (cancelled) throw Cancelled{};
