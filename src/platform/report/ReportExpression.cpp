@@ -448,6 +448,12 @@ private:
 
     ExpressionNode *make(NodeKind k)
     {
+        // evaluation recurses along the tree: bound its size as well as its depth
+        if (m_e.m_pool.size() > 20000 && m_error.isEmpty()) {
+            fail(QStringLiteral("слишком длинное выражение"));
+            m_tok = Tok::End;
+            m_pos = int(m_s.size());
+        }
         m_e.m_pool.push_back(std::make_unique<ExpressionNode>());
         m_e.m_pool.back()->kind = k;
         return m_e.m_pool.back().get();
@@ -586,6 +592,13 @@ private:
     }
     ExpressionNode *parseUnary()
     {
+        // a damaged layout must not exhaust the stack with thousands of brackets
+        struct Depth { int &d; explicit Depth(int &x) : d(++x) {} ~Depth() { --d; } } depth(m_depth);
+        if (m_depth > 200) {
+            fail(QStringLiteral("слишком глубокая вложенность"));
+            m_tok = Tok::End;
+            return make(NodeKind::Constant);
+        }
         if (m_tok == Tok::Op && (m_text == u"-" || m_text == u"+")) {
             const QString op = m_text;
             next();
@@ -738,6 +751,7 @@ private:
     Tok m_tok = Tok::End;
     QString m_text;
     QString m_error;
+    int m_depth = 0;
 };
 
 Expression Expression::compile(const QString &text, const FunctionRegistry &functions)

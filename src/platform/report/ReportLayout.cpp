@@ -369,6 +369,8 @@ ReportBand readBand(QXmlStreamReader &r)
         throw LoadError{QStringLiteral("неизвестный вид полосы \"%1\"").arg(type)};
     b.name = a.str(QStringLiteral("name"));
     b.height = a.num(QStringLiteral("height"), b.height);
+    if (b.height < 0 || b.height > 10000)
+        throw LoadError{QStringLiteral("недопустимая высота полосы \"%1\": %2").arg(b.name).arg(b.height)};
     b.dataSet = a.str(QStringLiteral("dataSet"));
     b.masterBand = a.str(QStringLiteral("master"));
     b.detailBand = a.str(QStringLiteral("detail"));
