@@ -615,10 +615,17 @@ struct ReportEngine::Private : public ExpressionContext
             bg.band = b.nameIndex;
             c.items.append(bg);
         }
+        // a before-print hook may add or remove items of the band
+        if (b.items.size() != size_t(rb.items.size())) {
+            const size_t old = b.items.size();
+            b.items.resize(rb.items.size());
+            for (size_t i = old; i < b.items.size(); ++i)
+                compileItem(b, int(i));
+        }
         for (int i = 0; i < rb.items.size(); ++i) {
             const ReportItem &it = rb.items[i];
             ItemRt &rt = b.items[i];
-            if (rt.expr.text() != it.expression && it.type != ItemType::Label)
+            if ((rt.expr.text() != it.expression && it.type != ItemType::Label) || rt.condition.text() != it.printCondition)
                 compileItem(b, i);
             if (!it.printCondition.isEmpty() && !evalChecked(rt.condition).toBool())
                 continue;
