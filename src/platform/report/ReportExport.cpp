@@ -383,16 +383,29 @@ bool exportXlsx(const ReportPages &pages, const QString &fileName, QString *erro
     const QByteArray sheetName = (pages.title().isEmpty() ? QStringLiteral("Отчёт") : pages.title().left(31))
                                      .replace(QRegularExpression(QStringLiteral("[\\[\\]:*?/\\\\]")), QStringLiteral("_")).toUtf8();
     lxw_worksheet *ws = workbook_add_worksheet(wb, sheetName.constData());
-    std::map<int, lxw_format *> formats;
-    auto formatFor = [&](int font) -> lxw_format * {
-        if (font < 0 || font >= pages.fonts().size()) return nullptr;
-        auto it = formats.find(font);
+    // one cell format per font and number shape, so "1 060,50" stays 1 060,50 in the sheet
+    std::map<QString, lxw_format *> formats;
+    const QLocale loc;
+    auto formatFor = [&](int font, const QString &text, bool number) -> lxw_format * {
+        QString numFormat;
+        if (number) {
+            const int dec = text.lastIndexOf(loc.decimalPoint());
+            const int decimals = dec < 0 ? 0 : int(text.size()) - dec - 1;
+            const bool grouped = text.contains(loc.groupSeparator()) || text.contains(u' ') || text.contains(QChar(0x00a0));
+            numFormat = (grouped ? QStringLiteral("#,##0") : QStringLiteral("0")) + (decimals > 0 ? u'.' + QString(decimals, u'0') : QString());
+        }
+        const bool known = font >= 0 && font < pages.fonts().size();
+        const QString key = QString::number(known ? font : -1) + u'|' + numFormat;
+        auto it = formats.find(key);
         if (it != formats.end()) return it->second;
-        const PageFont &f = pages.fonts().at(font);
         lxw_format *fmt = workbook_add_format(wb);
-        if (f.bold) format_set_bold(fmt);
-        if (f.italic) format_set_italic(fmt);
-        formats[font] = fmt;
+        if (known) {
+            const PageFont &f = pages.fonts().at(font);
+            if (f.bold) format_set_bold(fmt);
+            if (f.italic) format_set_italic(fmt);
+        }
+        if (!numFormat.isEmpty()) format_set_num_format(fmt, numFormat.toUtf8().constData());
+        formats[key] = fmt;
         return fmt;
     };
     for (int c = 0; c < edges.size(); ++c) {
@@ -407,11 +420,10 @@ bool exportXlsx(const ReportPages &pages, const QString &fileName, QString *erro
                 int col = qMax(columnOf(it->rect.left()), lastCol + 1);
                 lastCol = col;
                 double v = 0;
-                lxw_format *fmt = formatFor(it->font);
                 if (cellNumber(it->text, &v))
-                    worksheet_write_number(ws, row, lxw_col_t(col), v, fmt);
+                    worksheet_write_number(ws, row, lxw_col_t(col), v, formatFor(it->font, it->text, true));
                 else
-                    worksheet_write_string(ws, row, lxw_col_t(col), it->text.toUtf8().constData(), fmt);
+                    worksheet_write_string(ws, row, lxw_col_t(col), it->text.toUtf8().constData(), formatFor(it->font, it->text, false));
             }
             ++row;
         }

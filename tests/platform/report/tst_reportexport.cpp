@@ -253,6 +253,11 @@ void TestReportExport::xlsx()
     QVERIFY(last.startsWith(u'A'));
     QVERIFY(cells.contains(u'B' + last.section(u'=', 0, 0).mid(1) + QStringLiteral("=n:615")));
     QVERIFY(!QFile::exists(path("r.xlsx.part")));
+    // the sums keep their two decimals as a number format
+    QProcess unzip;
+    unzip.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral("import zipfile,sys;print(zipfile.ZipFile(sys.argv[1]).read('xl/styles.xml').decode())"), path("r.xlsx")});
+    QVERIFY(unzip.waitForFinished());
+    QVERIFY(QString::fromUtf8(unzip.readAllStandardOutput()).contains(QStringLiteral("formatCode=\"0.00\"")));
 }
 
 void TestReportExport::rtf()
