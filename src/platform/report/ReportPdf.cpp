@@ -71,6 +71,9 @@ struct EmbeddedFont
     std::map<quint32, QString> used;                  // glyph -> characters, for ToUnicode
     std::map<quint32, double> widths;                 // glyph -> advance, also the cache of advances
     QHash<char16_t, quint32> glyphOf;                 // character -> glyph; FreeType is asked once per character
+    EmbeddedFont *fallback = nullptr;                 // for characters this font lacks
+    bool fallbackTried = false;
+    PageFont style;                                   // as first asked for, to find the fallback in the same style
     double ascent = 800, descent = -200;
 };
 
@@ -185,17 +188,11 @@ bool writePdf(const ReportPages &pages, QIODevice *out, QString *error)
     QHash<int, int> imageObjects;                       // image index -> object
     QString err;
 
-    auto fontFor = [&](int index) -> EmbeddedFont * {
-        auto it = byPageFont.constFind(index);
-        if (it != byPageFont.constEnd()) return *it;
-        const PageFont pf = index >= 0 && index < pages.fonts().size() ? pages.fonts().at(index) : PageFont{QStringLiteral("Arial"), 10};
+    auto embed = [&](const PageFont &pf) -> EmbeddedFont * {
         QByteArray data, ps;
         if (!findFontFile(pf, &data, &ps, &err)) return nullptr;
         for (const auto &f : fonts)
-            if (f->postscriptName == ps) {
-                byPageFont.insert(index, f.get());
-                return f.get();
-            }
+            if (f->postscriptName == ps) return f.get();
         auto f = std::make_unique<EmbeddedFont>();
         f->fileData = data;
         f->postscriptName = ps;
@@ -210,8 +207,29 @@ bool writePdf(const ReportPages &pages, QIODevice *out, QString *error)
         f->resourceName = "F" + QByteArray::number(fonts.size());
         f->object = w.allocate();
         fonts.push_back(std::move(f));
-        byPageFont.insert(index, fonts.back().get());
         return fonts.back().get();
+    };
+    auto fontFor = [&](int index) -> EmbeddedFont * {
+        auto it = byPageFont.constFind(index);
+        if (it != byPageFont.constEnd()) return *it;
+        const PageFont pf = index >= 0 && index < pages.fonts().size() ? pages.fonts().at(index) : PageFont{QStringLiteral("Arial"), 10};
+        EmbeddedFont *f = embed(pf);
+        if (f) f->style = pf;
+        byPageFont.insert(index, f);
+        return f;
+    };
+    auto glyphOf = [](EmbeddedFont *f, QChar ch) -> quint32 {
+        auto g = f->glyphOf.constFind(ch.unicode());
+        if (g != f->glyphOf.constEnd()) return *g;
+        // surrogate halves map to nothing here: astral characters are outside report fonts
+        const QList<quint32> one = ch.isSurrogate() ? QList<quint32>{0} : f->raw.glyphIndexesForString(QString(ch));
+        const quint32 gid = one.value(0);
+        if (gid && f->widths.find(gid) == f->widths.end()) {
+            f->widths[gid] = f->raw.advancesForGlyphIndexes(QList<quint32>{gid}).value(0).x();
+            f->used[gid] = QString(ch);
+        }
+        f->glyphOf.insert(ch.unicode(), gid);
+        return gid;
     };
 
     for (int pi = 0; pi < pages.pageCount(); ++pi) {
@@ -265,37 +283,49 @@ bool writePdf(const ReportPages &pages, QIODevice *out, QString *error)
                 setFill(it.color);
                 for (const QString &line : lines) {
                     if (line.isEmpty()) { y += lh; continue; }
-                    double width = 0;
-                    QByteArray hex;
-                    hex.reserve(line.size() * 4 + 2);
-                    hex += '<';
+                    // runs of glyphs per font: the item's font, or its fallback where it lacks one
                     static const char digits[] = "0123456789abcdef";
+                    QByteArray ops;
+                    EmbeddedFont *current = nullptr;
+                    double width = 0;
                     for (QChar ch : line) {
-                        auto g = f->glyphOf.constFind(ch.unicode());
-                        if (g == f->glyphOf.constEnd()) {
-                            // surrogate halves map to nothing here: astral characters are outside report fonts
-                            const QList<quint32> one = ch.isSurrogate() ? QList<quint32>{0} : f->raw.glyphIndexesForString(QString(ch));
-                            const quint32 gid = one.value(0);
-                            if (f->widths.find(gid) == f->widths.end()) {
-                                f->widths[gid] = f->raw.advancesForGlyphIndexes(QList<quint32>{gid}).value(0).x();
-                                f->used[gid] = QString(ch);
-                            }
-                            g = f->glyphOf.insert(ch.unicode(), gid);
+                        EmbeddedFont *use = f;
+                        quint32 gid = glyphOf(f, ch);
+                        if (gid == 0 && !ch.isSpace() && !f->fallbackTried) {
+                            // characters the font lacks (the rouble sign is not in Liberation) come from DejaVu
+                            f->fallbackTried = true;
+                            PageFont fb = f->style;
+                            fb.family = QStringLiteral("DejaVu Sans");
+                            EmbeddedFont *d = embed(fb);
+                            f->fallback = d && d != f ? d : nullptr;
                         }
-                        const quint32 gid = *g;
-                        width += f->widths[gid];
-                        hex += digits[(gid >> 12) & 15];
-                        hex += digits[(gid >> 8) & 15];
-                        hex += digits[(gid >> 4) & 15];
-                        hex += digits[gid & 15];
+                        if (gid == 0 && f->fallback) {
+                            const quint32 alt = glyphOf(f->fallback, ch);
+                            if (alt) {
+                                use = f->fallback;
+                                gid = alt;
+                            }
+                        }
+                        if (gid == 0 && use->widths.find(0) == use->widths.end())
+                            use->widths[0] = use->raw.advancesForGlyphIndexes(QList<quint32>{0}).value(0).x();
+                        if (use != current) {
+                            if (current) ops += "> Tj ";
+                            ops += '/' + use->resourceName + ' ' + num(size) + " Tf <";
+                            current = use;
+                        }
+                        width += use->widths[gid];
+                        ops += digits[(gid >> 12) & 15];
+                        ops += digits[(gid >> 8) & 15];
+                        ops += digits[(gid >> 4) & 15];
+                        ops += digits[gid & 15];
                     }
-                    hex += '>';
+                    ops += "> Tj";
                     width = width * size / 1000.0;
                     double x = r.left();
                     if (al & Qt::AlignRight) x = r.right() - width;
                     else if (al & Qt::AlignHCenter) x = r.left() + (r.width() - width) / 2;
                     const double baseline = H - (y + f->ascent * size / 1000.0);
-                    c += "BT /" + f->resourceName + ' ' + num(size) + " Tf " + num(x) + ' ' + num(baseline) + " Td " + hex + " Tj ET\n";
+                    c += "BT " + num(x) + ' ' + num(baseline) + " Td " + ops + " ET\n";
                     if (pf.underline || pf.strikeOut) {
                         const double ly = pf.underline ? baseline - size * 0.1 : baseline + size * 0.28;
                         setStroke(it.color, size * 0.06);

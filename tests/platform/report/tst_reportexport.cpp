@@ -62,6 +62,7 @@ class TestReportExport : public QObject
 private Q_SLOTS:
     void initTestCase();
     void pdf();
+    void pdfFallbackGlyphs();
     void png();
     void svg();
     void text();
@@ -166,6 +167,24 @@ void TestReportExport::pdf()
     QVERIFY2(fonts.contains(QStringLiteral("LiberationSans-Bold")) && fonts.contains(QStringLiteral("LiberationSerif-Italic")), qPrintable(fonts));
     for (const QString &line : fonts.split(u'\n').mid(2))
         if (!line.trimmed().isEmpty()) QVERIFY2(line.contains(QStringLiteral(" yes ")), qPrintable(line));   // embedded
+}
+
+void TestReportExport::pdfFallbackGlyphs()
+{
+    // Liberation Sans has no rouble sign: it must still come out, from DejaVu
+    ReportLayout l;
+    ReportItem it = label(QStringLiteral("price"), 0, 0, QStringLiteral("Итого 1 000 ₽"), 80);
+    it.alignment = Qt::AlignRight | Qt::AlignTop;
+    l.addBand(BandType::Title, QStringLiteral("t"), 10).items.append(it);
+    ReportEngine engine;
+    engine.setLayout(l);
+    ReportPages pages;
+    QVERIFY(engine.run(&pages));
+    QString error;
+    QVERIFY2(exportPdf(pages, path("rub.pdf"), &error), qPrintable(error));
+    QVERIFY(run(QStringLiteral("pdftotext"), {path("rub.pdf"), QStringLiteral("-")}).contains(QStringLiteral("Итого 1 000 ₽")));
+    const QString fonts = run(QStringLiteral("pdffonts"), {path("rub.pdf")});
+    QVERIFY2(fonts.contains(QStringLiteral("LiberationSans ")) && fonts.contains(QStringLiteral("DejaVuSans ")), qPrintable(fonts));
 }
 
 void TestReportExport::png()
