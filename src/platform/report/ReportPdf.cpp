@@ -22,14 +22,35 @@ namespace {
 
 constexpr double ptPerMm = 72.0 / 25.4;
 
+// Numbers in page streams: three decimals at most, no trailing zeros. Written
+// by hand because formatting them was a large share of the export time.
 QByteArray num(double v)
 {
-    if (std::fabs(v - std::round(v)) < 1e-4)
-        return QByteArray::number(qint64(std::llround(v)));
-    QByteArray b = QByteArray::number(v, 'f', 3);
-    while (b.endsWith('0')) b.chop(1);
-    if (b.endsWith('.')) b.chop(1);
-    return b;
+    char buf[32];
+    char *p = buf + sizeof buf;
+    qint64 n = std::llround(v * 1000);
+    const bool neg = n < 0;
+    if (neg) n = -n;
+    int frac = int(n % 1000);
+    qint64 whole = n / 1000;
+    int digits = 3;
+    while (digits > 0 && frac % 10 == 0) {
+        frac /= 10;
+        --digits;
+    }
+    if (digits > 0) {
+        for (int i = 0; i < digits; ++i) {
+            *--p = char('0' + frac % 10);
+            frac /= 10;
+        }
+        *--p = '.';
+    }
+    do {
+        *--p = char('0' + whole % 10);
+        whole /= 10;
+    } while (whole);
+    if (neg) *--p = '-';
+    return QByteArray(p, int(buf + sizeof buf - p));
 }
 
 // Page streams are deflated at the fastest level: on long reports compression
@@ -71,6 +92,8 @@ struct EmbeddedFont
     std::map<quint32, QString> used;                  // glyph -> characters, for ToUnicode
     std::map<quint32, double> widths;                 // glyph -> advance, also the cache of advances
     QHash<char16_t, quint32> glyphOf;                 // character -> glyph; FreeType is asked once per character
+    std::vector<qint32> fastGlyph = std::vector<qint32>(0x500, -1);   // the same for Latin and Cyrillic, -1 = not asked yet
+    std::vector<double> advance;                      // glyph -> advance, flat copy of widths
     EmbeddedFont *fallback = nullptr;                 // for characters this font lacks
     bool fallbackTried = false;
     PageFont style;                                   // as first asked for, to find the fallback in the same style
@@ -219,16 +242,21 @@ bool writePdf(const ReportPages &pages, QIODevice *out, QString *error)
         return f;
     };
     auto glyphOf = [](EmbeddedFont *f, QChar ch) -> quint32 {
-        auto g = f->glyphOf.constFind(ch.unicode());
+        const char16_t u = ch.unicode();
+        if (u < 0x500 && f->fastGlyph[u] >= 0) return quint32(f->fastGlyph[u]);
+        auto g = f->glyphOf.constFind(u);
         if (g != f->glyphOf.constEnd()) return *g;
         // surrogate halves map to nothing here: astral characters are outside report fonts
         const QList<quint32> one = ch.isSurrogate() ? QList<quint32>{0} : f->raw.glyphIndexesForString(QString(ch));
         const quint32 gid = one.value(0);
-        if (gid && f->widths.find(gid) == f->widths.end()) {
+        if (f->widths.find(gid) == f->widths.end()) {
             f->widths[gid] = f->raw.advancesForGlyphIndexes(QList<quint32>{gid}).value(0).x();
-            f->used[gid] = QString(ch);
+            if (gid) f->used[gid] = QString(ch);
+            if (f->advance.size() <= gid) f->advance.resize(gid + 1, 0);
+            f->advance[gid] = f->widths[gid];
         }
-        f->glyphOf.insert(ch.unicode(), gid);
+        f->glyphOf.insert(u, gid);
+        if (u < 0x500) f->fastGlyph[u] = qint32(gid);
         return gid;
     };
 
@@ -306,14 +334,12 @@ bool writePdf(const ReportPages &pages, QIODevice *out, QString *error)
                                 gid = alt;
                             }
                         }
-                        if (gid == 0 && use->widths.find(0) == use->widths.end())
-                            use->widths[0] = use->raw.advancesForGlyphIndexes(QList<quint32>{0}).value(0).x();
                         if (use != current) {
                             if (current) ops += "> Tj ";
                             ops += '/' + use->resourceName + ' ' + num(size) + " Tf <";
                             current = use;
                         }
-                        width += use->widths[gid];
+                        width += use->advance[gid];
                         ops += digits[(gid >> 12) & 15];
                         ops += digits[(gid >> 8) & 15];
                         ops += digits[(gid >> 4) & 15];
