@@ -1005,7 +1005,12 @@ struct ReportEngine::Private : public ExpressionContext
             newPage();
         BandContent c = render(b, columnWidth);
         const double freshSpace = bodyBottom() - columnTop;
-        if (cursorY + c.height + extraNeeded > bodyBottom() + 1e-6 && pageHasBody) {
+        // moving on helps only when the next page offers more room than this one
+        double nextStart = body.top();
+        if (pageHeaderBand >= 0) nextStart += bands[pageHeaderBand].band->height;
+        if (columnHeaderBand >= 0) nextStart += bands[columnHeaderBand].band->height;
+        const bool roomElsewhere = pageHasBody || cursorY > nextStart + 1e-6 || column + 1 < layout.page().columns;
+        if (cursorY + c.height + extraNeeded > bodyBottom() + 1e-6 && roomElsewhere) {
             const bool canSplit = splittable(c) && !rb.keepTogether && c.height > freshSpace * 0.1;
             if (!canSplit || bodyBottom() - cursorY < 5) {
                 nextColumnOrPage();

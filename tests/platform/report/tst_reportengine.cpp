@@ -43,6 +43,7 @@ private Q_SLOTS:
     void initTestCase();
     void groupFooterMovesToNextPage();
     void pageAndReportTotals();
+    void memoSplitsAcrossPages_data();
     void memoSplitsAcrossPages();
     void stretchedBandPushesNextBand();
     void pageNofM();
@@ -163,12 +164,25 @@ void TestReportEngine::pageAndReportTotals()
     QCOMPARE(r[7].text, QStringLiteral("30"));   // running total 1+4+9+16 on the fourth row
 }
 
+void TestReportEngine::memoSplitsAcrossPages_data()
+{
+    QTest::addColumn<bool>("keepTogether");
+    QTest::addColumn<int>("firstPage");
+    QTest::addColumn<double>("firstTop");
+    QTest::newRow("flows on under the title") << false << 0 << 30.0;
+    QTest::newRow("kept together: starts a page") << true << 1 << bodyTop;
+}
+
 void TestReportEngine::memoSplitsAcrossPages()
 {
+    QFETCH(bool, keepTogether);
+    QFETCH(int, firstPage);
+    QFETCH(double, firstTop);
     ReportLayout l = smallPageLayout();
     l.addBand(BandType::Title, QStringLiteral("title"), 20).items.append(label(QStringLiteral("t"), 0, 0, QStringLiteral("Заголовок")));
     auto &d = l.addBand(BandType::Detail, QStringLiteral("detail"), 5);
     d.printCount = 1;
+    d.keepTogether = keepTogether;
     ReportItem memo = textItem(ItemType::Memo, QStringLiteral("memo"), 0, 0, 80, 5, QString());
     QStringList lines;
     for (int i = 1; i <= 40; ++i) lines.append(QStringLiteral("Строка примечания %1").arg(i));
@@ -184,9 +198,8 @@ void TestReportEngine::memoSplitsAcrossPages()
     const QList<Placed> parts = placed(pages, QStringLiteral("detail"));
     QStringList joined;
     for (int i = 0; i < parts.size(); ++i) {
-        QCOMPARE(parts[i].page, i);
-        if (i == 0) QCOMPARE(parts[i].top, 30.0);     // right under the title, not moved on
-        else QCOMPARE(parts[i].top, bodyTop);
+        QCOMPARE(parts[i].page, firstPage + i);
+        QCOMPARE(parts[i].top, i == 0 ? firstTop : bodyTop);
         joined.append(parts[i].text);
     }
     QCOMPARE(joined.join(u'\n'), memo.text);
