@@ -58,6 +58,8 @@ private Q_SLOTS:
     void missingDataSet();
     void progressiveAndCancel();
     void blobImageAndCheckBox();
+    void bandPlacement_data();
+    void bandPlacement();
 
 private:
     QTemporaryDir m_dir;
@@ -567,6 +569,65 @@ void TestReportEngine::blobImageAndCheckBox()
     QCOMPARE(pages.images().at(images[0]->image).pixel(5, 5), qRgb(255, 0, 0));
     QCOMPARE(checkLines.size(), 2);               // one tick, in the first row only
     QVERIFY(checkLines[0]->rect.bottom() < 10 + 25);
+}
+
+void TestReportEngine::bandPlacement_data()
+{
+    // three detail rows of 10 mm on the 100 mm page; each case changes one band
+    // and lists where the bands' texts land: "band@page:top"
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("where");
+    QTest::newRow("plain") << "" << QStringList{"ph@0:10", "d@0:15", "d@0:25", "d@0:35", "sum@0:45", "pf@0:80"};
+    QTest::newRow("summary on bottom") << "sum.printOnBottom" << QStringList{"ph@0:10", "d@0:15", "d@0:25", "d@0:35", "sum@0:75", "pf@0:80"};
+    QTest::newRow("summary on new page") << "sum.startNewPage" << QStringList{"ph@0:10", "d@0:15", "d@0:25", "d@0:35", "pf@0:80", "ph@1:10", "sum@1:15", "pf@1:80"};
+    QTest::newRow("no header on first page") << "ph.notFirst" << QStringList{"d@0:10", "d@0:20", "d@0:30", "sum@0:40", "pf@0:80"};
+    QTest::newRow("no footer on last page") << "pf.notLast" << QStringList{"ph@0:10", "d@0:15", "d@0:25", "d@0:35", "sum@0:45"};
+    QTest::newRow("child after each row") << "child" << QStringList{"ph@0:10", "d@0:15", "ch@0:25", "d@0:30", "ch@0:40", "d@0:45", "ch@0:55", "sum@0:60", "pf@0:80"};
+    QTest::newRow("row condition") << "d.condition" << QStringList{"ph@0:10", "d@0:15", "d@0:25", "sum@0:35", "pf@0:80"};
+    QTest::newRow("background and overlay") << "layers" << QStringList{"bg@0:10", "ph@0:10", "d@0:15", "d@0:25", "d@0:35", "sum@0:45", "pf@0:80", "ov@0:50"};
+}
+
+void TestReportEngine::bandPlacement()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, where);
+    ReportLayout l = smallPageLayout();
+    auto add = [&](BandType t, const char *name, double h, const QString &text) -> ReportBand & {
+        ReportBand &b = l.addBand(t, QLatin1String(name), h);
+        b.items.append(expr(QStringLiteral("x"), 0, 0, text));
+        return b;
+    };
+    if (change == u"layers") {
+        add(BandType::Background, "bg", 5, QStringLiteral("'фон'"));
+        auto &ov = add(BandType::Overlay, "ov", 5, QStringLiteral("'поверх'"));
+        ov.items[0].geometry.moveTop(40);
+    }
+    add(BandType::PageHeader, "ph", 5, QStringLiteral("'шапка'"));
+    add(BandType::Detail, "d", 10, QStringLiteral("T.x")).dataSet = QStringLiteral("T");
+    add(BandType::Summary, "sum", 5, QStringLiteral("'итог'"));
+    add(BandType::PageFooter, "pf", 10, QStringLiteral("'подвал'"));
+    if (change == u"child") add(BandType::Child, "ch", 5, QStringLiteral("'к ' + STR(T.x)")).parentBand = QStringLiteral("d");
+    // references taken before the last band was added would dangle
+    ReportBand &ph = *l.band(QStringLiteral("ph"));
+    ReportBand &d = *l.band(QStringLiteral("d"));
+    ReportBand &sum = *l.band(QStringLiteral("sum"));
+    ReportBand &pf = *l.band(QStringLiteral("pf"));
+    if (change == u"sum.printOnBottom") sum.printOnBottom = true;
+    if (change == u"sum.startNewPage") sum.startNewPage = true;
+    if (change == u"ph.notFirst") ph.printOnFirstPage = false;
+    if (change == u"pf.notLast") pf.printOnLastPage = false;
+    if (change == u"d.condition") d.printCondition = QStringLiteral("T.x <> 2");
+    ReportEngine engine;
+    engine.setLayout(l);
+    engine.addDataSet(table(QStringLiteral("T"), {QStringLiteral("x")}, {{1}, {2}, {3}}));
+    ReportPages pages;
+    QVERIFY2(engine.run(&pages), qPrintable(engine.errorString()));
+    QStringList got;
+    for (int p = 0; p < pages.pageCount(); ++p)
+        for (const PageItem &it : pages.page(p).items)
+            if (it.kind == PageItem::Text)
+                got.append(QStringLiteral("%1@%2:%3").arg(pages.names().at(it.band)).arg(p).arg(it.rect.top()));
+    QCOMPARE(got, where);
 }
 
 QTEST_MAIN(TestReportEngine)
