@@ -126,6 +126,7 @@ struct ReportEngine::Private : public ExpressionContext
     int pageNo = 0;
     ReportPage page;
     bool pageOpen = false;
+    int lastPageItems = 256;                          // capacity hint: pages of a report look alike
     bool pageHasBody = false;
     double cursorY = 0;
     int column = 0;
@@ -831,6 +832,7 @@ struct ReportEngine::Private : public ExpressionContext
         ++pageNo;
         page = ReportPage();
         page.size = layout.page().pageSize();
+        if (!countOnly) page.items.reserve(lastPageItems + 16);
         pageOpen = true;
         pageHasBody = false;
         column = 0;
@@ -887,6 +889,7 @@ struct ReportEngine::Private : public ExpressionContext
         for (int i : std::as_const(overlayBands))
             printFixed(i, body.left(), body.top(), body.width());
         pageOpen = false;
+        lastPageItems = int(page.items.size());
         if (!countOnly) {
             pages->appendPage(std::move(page));
             Q_EMIT q->pageReady(pages->pageCount());
