@@ -58,6 +58,7 @@ private Q_SLOTS:
     void missingDataSet();
     void progressiveAndCancel();
     void blobImageAndCheckBox();
+    void nestedSubDetails();
     void bandPlacement_data();
     void bandPlacement();
 
@@ -569,6 +570,39 @@ void TestReportEngine::blobImageAndCheckBox()
     QCOMPARE(pages.images().at(images[0]->image).pixel(5, 5), qRgb(255, 0, 0));
     QCOMPARE(checkLines.size(), 2);               // one tick, in the first row only
     QVERIFY(checkLines[0]->rect.bottom() < 10 + 25);
+}
+
+void TestReportEngine::nestedSubDetails()
+{
+    // three levels through memory tables linked by key fields
+    ReportLayout l = smallPageLayout();
+    l.addBand(BandType::Detail, QStringLiteral("a"), 5).dataSet = QStringLiteral("A");
+    l.band(QStringLiteral("a"))->items.append(expr(QStringLiteral("x"), 0, 0, QStringLiteral("A.name")));
+    auto &b = l.addBand(BandType::SubDetail, QStringLiteral("b"), 5);
+    b.dataSet = QStringLiteral("B");
+    b.masterBand = QStringLiteral("a");
+    b.items.append(expr(QStringLiteral("x"), 5, 0, QStringLiteral("B.name")));
+    auto &c = l.addBand(BandType::SubDetail, QStringLiteral("c"), 5);
+    c.dataSet = QStringLiteral("C");
+    c.masterBand = QStringLiteral("b");
+    c.items.append(expr(QStringLiteral("x"), 10, 0, QStringLiteral("C.name + ' ' + STR(C.n)")));
+    auto &f = l.addBand(BandType::Summary, QStringLiteral("s"), 5);
+    f.items.append(expr(QStringLiteral("x"), 0, 0, QStringLiteral("'Σ ' + STR(SUM(C.n)) + ' / ' + STR(COUNT(B.name))")));
+    auto A = table(QStringLiteral("A"), {QStringLiteral("id"), QStringLiteral("name")}, {{1, "А1"}, {2, "А2"}});
+    auto B = table(QStringLiteral("B"), {QStringLiteral("id"), QStringLiteral("a_id"), QStringLiteral("name")},
+                   {{10, 1, "Б10"}, {11, 1, "Б11"}, {20, 2, "Б20"}});
+    B->setMasterLink(QStringLiteral("a_id"), QStringLiteral("id"));
+    auto C = table(QStringLiteral("C"), {QStringLiteral("b_id"), QStringLiteral("name"), QStringLiteral("n")},
+                   {{10, "В", 1}, {10, "Г", 2}, {20, "Д", 4}});
+    C->setMasterLink(QStringLiteral("b_id"), QStringLiteral("id"));
+    ReportEngine engine;
+    engine.setLayout(l);
+    engine.addDataSet(std::move(A));
+    engine.addDataSet(std::move(B));
+    engine.addDataSet(std::move(C));
+    ReportPages pages;
+    QVERIFY2(engine.run(&pages), qPrintable(engine.errorString()));
+    QCOMPARE(pages.pageTexts(0), (QStringList{"А1", "Б10", "В 1", "Г 2", "Б11", "А2", "Б20", "Д 4", "Σ 7 / 3"}));
 }
 
 void TestReportEngine::bandPlacement_data()
