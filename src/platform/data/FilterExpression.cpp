@@ -256,6 +256,17 @@ struct Parser
 int compareValues(const QVariant &x, const QVariant &y)
 {
     const int tx = x.metaType().id(), ty = y.metaType().id();
+    // The common cases read the stored value directly, without QVariant conversion.
+    const auto asDouble = [](const QVariant &v, int t, double *out) {
+        switch (t) {
+        case QMetaType::Int: *out = *static_cast<const int *>(v.constData()); return true;
+        case QMetaType::LongLong: *out = double(*static_cast<const qlonglong *>(v.constData())); return true;
+        case QMetaType::Double: *out = *static_cast<const double *>(v.constData()); return true;
+        default: return false;
+        }
+    };
+    if (double a, b; asDouble(x, tx, &a) && asDouble(y, ty, &b))
+        return a < b ? -1 : a > b ? 1 : 0;
     const auto numeric = [](int t) {
         return t == QMetaType::Int || t == QMetaType::LongLong || t == QMetaType::Double || t == QMetaType::Bool
             || t == QMetaType::UInt || t == QMetaType::ULongLong;
