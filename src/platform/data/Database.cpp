@@ -526,7 +526,10 @@ ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values,
     rs.data.resize(cols);
     while (q.next()) {
         for (int i = 0; i < cols; ++i)
-            rs.data[i].append(q.value(i));
+            if (q.isNull(i))  // one kind of NULL whatever the driver: an empty variant
+                rs.data[i].append(QVariant());
+            else
+                rs.data[i].append(q.value(i));
         ++rs.rowCount;
     }
     if (q.lastError().isValid())

@@ -78,6 +78,7 @@ private Q_SLOTS:
             m_db->params() = admin.params();
             m_db->params().setValue("DATABASE NAME", m_pgName);
             m_db->params().setValue("APPLICATION NAME", "VORNTEST");
+            m_db->params().setValue("HOST NAME", "WS-TEST");
         } else {
             m_db->setDriverName("SQLITE");
             m_db->params().setValue("DATABASE NAME", m_dir.filePath("data.db"));
@@ -533,6 +534,14 @@ private Q_SLOTS:
             QCOMPARE(e.message(), QString("This connection is not TDatabase"));
         }
         m_db->open();
+    }
+
+    void serverSeesProgramAndHost()
+    {
+        if (!pg())
+            QSKIP("a server connection only");
+        QCOMPARE(m_db->selectValue("select current_setting('application_name')").toString(), QString("VORNTEST"));
+        QCOMPARE(m_db->selectValue("select current_setting('vorn.host')").toString(), QString("WS-TEST"));
     }
 
     void lostConnection()
