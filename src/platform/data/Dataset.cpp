@@ -135,8 +135,13 @@ void Dataset::open()
     for (int r = 0; r < m_rows; ++r)
         m_rowIds[r] = m_nextRowId++;
     m_state = DatasetState::Browse;
-    computeExtras(0, m_rows - 1);
     m_filterExpr.reset();
+    try {
+        computeExtras(0, m_rows - 1);
+    } catch (...) {
+        close();  // a failing calculation handler leaves the dataset closed, not half open
+        throw;
+    }
     if (m_filtered && !m_filterText.trimmed().isEmpty()) {
         try {
             m_filterExpr = FilterExpression::compile(m_filterText, *this);
@@ -191,6 +196,8 @@ void Dataset::close()
         Q_EMIT stateChanged();
         Q_EMIT closed();
         Q_EMIT dataChanged();
+    } else {
+        m_pendingNotify = true;
     }
     if (events.afterClose)
         events.afterClose(this);
