@@ -128,6 +128,7 @@ public:
     int insertPosition() const { return m_insertPos; } // where the new row shows while inserting
     Bookmark bookmarkAt(int position) const;
     QVariantList currentValues() const;   // all fields of the current row
+    QVariantList rowValues(int position) const; // all fields of a visible row, cursor unmoved
 
     // Value access used by Field.
     QVariant currentValue(int fieldIndex) const;
