@@ -526,10 +526,12 @@ ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values,
     rs.data.resize(cols);
     while (q.next()) {
         for (int i = 0; i < cols; ++i)
-            if (q.isNull(i))  // one kind of NULL whatever the driver: an empty variant
-                rs.data[i].append(QVariant());
-            else
-                rs.data[i].append(q.value(i));
+        {
+            QVariant v = q.value(i);
+            if (v.isNull())  // one kind of NULL whatever the driver: an empty variant
+                v = QVariant();
+            rs.data[i].append(std::move(v));
+        }
         ++rs.rowCount;
     }
     if (q.lastError().isValid())
