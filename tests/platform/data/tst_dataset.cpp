@@ -569,6 +569,19 @@ private Q_SLOTS:
         QCOMPARE(m_db->selectValue("select current_setting('vorn.host')").toString(), QString("WS-TEST"));
     }
 
+    void castsBesideParameters()
+    {
+        if (!pg())
+            QSKIP("PostgreSQL casts");
+        auto q = query("select :N::int + 1 as M, ':N'::text as T, '10:30'::time as Tm -- :Comment\n");
+        QCOMPARE(q->paramCount(), 1);
+        q->paramByName("N").setAsString("41");
+        q->open();
+        QCOMPARE(q->fieldByName("M")->asInteger(), 42);
+        QCOMPARE(q->fieldByName("T")->asString(), QString(":N"));
+        QCOMPARE(q->fieldByName("Tm")->dataType(), ftTime);
+    }
+
     void lostConnection()
     {
         if (!pg())
