@@ -132,10 +132,15 @@ Database *Database::asDatabase(QObject *connection)
 
 Database *Database::findDatabase(const QString &name)
 {
+    Database *found = nullptr;  // an open connection of that name wins over a closed one
     for (Database *d : allDatabases())
-        if (d->databaseName().compare(name, Qt::CaseInsensitive) == 0)
-            return d;
-    return nullptr;
+        if (d->databaseName().compare(name, Qt::CaseInsensitive) == 0) {
+            if (d->isOpen())
+                return d;
+            if (!found)
+                found = d;
+        }
+    return found;
 }
 
 QStringList Database::driverNames()
