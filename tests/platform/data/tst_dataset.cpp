@@ -244,6 +244,8 @@ private Q_SLOTS:
         QTest::newRow("number greater") << "[Amount] > 7" << QList<int>{1, 4};
         QTest::newRow("number ge") << "[Amount] >= 7" << QList<int>{1, 3, 4};
         QTest::newRow("number le decimal") << "[Amount] <= 10.5" << QList<int>{1, 3, 5};
+        QTest::newRow("decimal comma") << "[Amount] < 10,5" << QList<int>{3, 5};
+        QTest::newRow("date and time") << "[D] >= '15.01.2024 0:00:00'" << QList<int>{1, 2, 5};
         QTest::newRow("is null") << "[Amount] IS NULL" << QList<int>{2};
         QTest::newRow("is not null") << "[D] IS NOT NULL" << QList<int>{1, 2, 3, 5};
         QTest::newRow("short date") << "[D] = '15.01.2024'" << QList<int>{1, 5};
