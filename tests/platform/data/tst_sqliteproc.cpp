@@ -273,6 +273,25 @@ private Q_SLOTS:
         QCOMPARE(Database::mssqlConnectionString(ConnectionParams::fromStringList(params)), expected);
     }
 
+    void mssqlOpenFailureCarriesDriverText()
+    {
+        // FreeTDS is installed; no SQL Server listens on this port, so the open fails
+        // and the connection stays closed with the driver's text.
+        Database db;
+        db.setDriverName("MSSQL");
+        db.params().setValue("SERVER NAME", "127.0.0.1:1");
+        db.params().setValue("DATABASE NAME", "Vorn");
+        db.params().setValue("USER NAME", "sa");
+        db.params().setValue("PASSWORD", "x");
+        try {
+            db.open();
+            QFAIL("no error");
+        } catch (const DataError &e) {
+            QVERIFY2(e.message().contains("FreeTDS"), qPrintable(e.message()));
+        }
+        QVERIFY(!db.isOpen());
+    }
+
     void driverDefaults()
     {
         QVERIFY(Database::driverNames().contains("MSSQL"));
