@@ -132,10 +132,15 @@ Database *Database::asDatabase(QObject *connection)
 
 Database *Database::findDatabase(const QString &name)
 {
+    Database *found = nullptr;  // an open connection of that name wins over a closed one
     for (Database *d : allDatabases())
-        if (d->databaseName().compare(name, Qt::CaseInsensitive) == 0)
-            return d;
-    return nullptr;
+        if (d->databaseName().compare(name, Qt::CaseInsensitive) == 0) {
+            if (d->isOpen())
+                return d;
+            if (!found)
+                found = d;
+        }
+    return found;
 }
 
 QStringList Database::driverNames()
@@ -474,7 +479,7 @@ void Database::checkSql(const QString &sql)
 QVariant Database::selectValue(const QString &sql, const ParamList &params)
 {
     const ResultSet r = execute(sql, params, true);
-    return r.rowCount > 0 && !r.columns.isEmpty() ? r.values.first() : QVariant();
+    return r.rowCount > 0 && !r.columns.isEmpty() ? r.value(0, 0) : QVariant();
 }
 
 ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values, bool fetch)
@@ -523,9 +528,15 @@ ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values,
         c.nullable = f.requiredStatus() != QSqlField::Required;
         rs.columns.append(c);
     }
+    rs.data.resize(cols);
     while (q.next()) {
         for (int i = 0; i < cols; ++i)
-            rs.values.append(q.value(i));
+        {
+            QVariant v = q.value(i);
+            if (v.isNull())  // one kind of NULL whatever the driver: an empty variant
+                v = QVariant();
+            rs.data[i].append(std::move(v));
+        }
         ++rs.rowCount;
     }
     if (q.lastError().isValid())
@@ -576,19 +587,20 @@ static void bindValue(sqlite3 *db, sqlite3_stmt *st, int idx, const QVariant &v)
         throw DataError(errorText(db));
 }
 
-ResultSet run(sqlite3 *db, const QString &sql, const ParamList *named, const QList<QVariant> &positional, bool fetch)
+// One statement from text; *tail receives where the next one starts, pos the next
+// positional value. A null statement (only blanks or comments) gives *empty.
+static ResultSet runOne(sqlite3 *db, const char *text, int len, const char **tail, const ParamList *named,
+                        const QList<QVariant> &positional, int &pos, bool fetch, bool *empty)
 {
-    const QByteArray text = sql.toUtf8();
     sqlite3_stmt *st = nullptr;
-    const char *tail = nullptr;
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st, &tail) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, text, len, &st, tail) != SQLITE_OK)
         throw DataError(errorText(db));
     struct Finalizer { sqlite3_stmt *s; ~Finalizer() { sqlite3_finalize(s); } } fin{st};
     ResultSet rs;
+    *empty = !st;
     if (!st)
-        return rs;  // only blanks or comments
+        return rs;
     const int nparams = sqlite3_bind_parameter_count(st);
-    int pos = 0;
     for (int i = 1; i <= nparams; ++i) {
         const char *pname = sqlite3_bind_parameter_name(st, i);
         if (!pname || pname[0] == '?') {
@@ -630,26 +642,28 @@ ResultSet run(sqlite3 *db, const QString &sql, const ParamList *named, const QLi
         declared.append(t);
         rs.columns.append(c);
     }
+    rs.data.resize(cols);
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         if (!fetch || cols == 0)
             continue;
         for (int i = 0; i < cols; ++i) {
+            QList<QVariant> &col = rs.data[i];
             switch (sqlite3_column_type(st, i)) {
             case SQLITE_INTEGER: {
                 const sqlite3_int64 v = sqlite3_column_int64(st, i);
                 const int t = declared.at(i);
                 if (t == ftBoolean)
-                    rs.values.append(QVariant(v != 0));
+                    col.append(QVariant(v != 0));
                 else if (t == ftLargeint || v > INT_MAX || v < INT_MIN)
-                    rs.values.append(QVariant(qlonglong(v)));
+                    col.append(QVariant(qlonglong(v)));
                 else if (t == ftFloat || t == ftCurrency || t == ftBCD)
-                    rs.values.append(QVariant(double(v)));
+                    col.append(QVariant(double(v)));
                 else
-                    rs.values.append(QVariant(int(v)));
+                    col.append(QVariant(int(v)));
                 break;
             }
-            case SQLITE_FLOAT: rs.values.append(QVariant(sqlite3_column_double(st, i))); break;
+            case SQLITE_FLOAT: col.append(QVariant(sqlite3_column_double(st, i))); break;
             case SQLITE_TEXT: {
                 const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
                 QString s = QString::fromUtf8(t, sqlite3_column_bytes(st, i));
@@ -657,18 +671,18 @@ ResultSet run(sqlite3 *db, const QString &sql, const ParamList *named, const QLi
                 if (ft == ftDate || ft == ftDateTime || ft == ftTime || ft == ftBoolean) {
                     bool ok = false;
                     QVariant c = fieldtype::convert(s, FieldType(ft), &ok);
-                    rs.values.append(ok ? c : QVariant(s));
+                    col.append(ok ? c : QVariant(s));
                 } else {
-                    rs.values.append(QVariant(std::move(s)));
+                    col.append(QVariant(std::move(s)));
                 }
                 break;
             }
             case SQLITE_BLOB: {
                 const void *b = sqlite3_column_blob(st, i);
-                rs.values.append(QVariant(QByteArray(static_cast<const char *>(b), sqlite3_column_bytes(st, i))));
+                col.append(QVariant(QByteArray(static_cast<const char *>(b), sqlite3_column_bytes(st, i))));
                 break;
             }
-            default: rs.values.append(QVariant());
+            default: col.append(QVariant());
             }
         }
         ++rs.rowCount;
@@ -681,7 +695,7 @@ ResultSet run(sqlite3 *db, const QString &sql, const ParamList *named, const QLi
             continue;
         FieldType t = ftString;
         for (int r = 0; r < rs.rowCount; ++r) {
-            const QVariant &v = rs.values.at(r * cols + i);
+            const QVariant &v = rs.data[i].at(r);
             if (v.isNull())
                 continue;
             t = fieldtype::fromMetaType(v.metaType().id());
@@ -693,6 +707,37 @@ ResultSet run(sqlite3 *db, const QString &sql, const ParamList *named, const QLi
     rs.rowsAffected = cols == 0 ? sqlite3_changes(db) : 0;
     rs.lastInsertId = qlonglong(sqlite3_last_insert_rowid(db));
     return rs;
+}
+
+// A text of several statements (a schema script, triggers included) runs them all in
+// order; the result is the last one that returns columns, rows affected are summed.
+ResultSet run(sqlite3 *db, const QString &sql, const ParamList *named, const QList<QVariant> &positional, bool fetch)
+{
+    const QByteArray text = sql.toUtf8();
+    const char *at = text.constData();
+    const char *const end = at + text.size();
+    int pos = 0;
+    ResultSet result;
+    bool haveColumns = false;
+    qint64 affected = 0;
+    while (at < end) {
+        const char *tail = nullptr;
+        bool empty = false;
+        ResultSet rs = runOne(db, at, int(end - at), &tail, named, positional, pos, fetch, &empty);
+        at = tail ? tail : end;
+        if (empty)
+            continue;
+        affected += qMax<qint64>(0, rs.rowsAffected);
+        if (!rs.columns.isEmpty()) {
+            result = std::move(rs);
+            haveColumns = true;
+        } else if (!haveColumns) {
+            result.lastInsertId = rs.lastInsertId;
+        }
+    }
+    if (!haveColumns)
+        result.rowsAffected = affected;
+    return result;
 }
 
 } // namespace sqlite

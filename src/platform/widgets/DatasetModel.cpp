@@ -22,8 +22,14 @@ void DatasetModel::setDataSource(DataSource *source)
         m_links << connect(source, &DataSource::dataChanged, this, &DatasetModel::reset);
         m_links << connect(source, &DataSource::datasetChanged, this, &DatasetModel::reset);
         m_links << connect(source, &DataSource::stateChanged, this, [this] {
-            // entering or leaving insert changes the row count
-            reset();
+            // entering or leaving insert (or opening, closing) changes the rows; edit does not
+            Dataset *d = dataset();
+            const bool active = d && d->isActive(), inserting = d && d->isInserting();
+            if (active != m_wasActive || inserting != m_wasInserting) {
+                reset();
+            } else if (const int r = currentRow(); r >= 0 && columnCount() > 0) {
+                Q_EMIT dataChanged(index(r, 0), index(r, columnCount() - 1));
+            }
         });
         m_links << connect(source, &DataSource::currentChanged, this, [this] { Q_EMIT currentRowChanged(currentRow()); });
         m_links << connect(source, &DataSource::fieldChanged, this, [this](Field *f) {
@@ -43,19 +49,34 @@ void DatasetModel::rebuildColumns()
         return;
     for (int i = 0; i < d->fieldCount(); ++i)
         if (d->field(i)->isVisible())
-            m_columns << d->field(i);
+            m_columns << i;
 }
 
 void DatasetModel::reset()
 {
     beginResetModel();
     rebuildColumns();
+    Dataset *d = dataset();
+    m_wasActive = d && d->isActive();
+    m_wasInserting = d && d->isInserting();
     endResetModel();
     Q_EMIT currentRowChanged(currentRow());
 }
 
-Field *DatasetModel::fieldAt(int column) const { return column >= 0 && column < m_columns.size() ? m_columns.at(column) : nullptr; }
-int DatasetModel::columnOf(const Field *field) const { return int(m_columns.indexOf(const_cast<Field *>(field))); }
+// Fields are looked up on each use: a dataset reopened while its controls were
+// disabled has new field objects before the model hears of it.
+Field *DatasetModel::fieldAt(int column) const
+{
+    Dataset *d = dataset();
+    if (!d || !d->isActive() || column < 0 || column >= m_columns.size() || m_columns.at(column) >= d->fieldCount())
+        return nullptr;
+    return d->field(m_columns.at(column));
+}
+
+int DatasetModel::columnOf(const Field *field) const
+{
+    return field && field->dataset() == dataset() ? int(m_columns.indexOf(field->index())) : -1;
+}
 
 int DatasetModel::rowOfPosition(int position) const
 {
