@@ -296,9 +296,10 @@ public:
             col.name = q.record().fieldName(c);
             rs.columns.append(col);
         }
+        rs.data.resize(cols);
         while (q.next()) {
             for (int c = 0; c < cols; ++c)
-                rs.values.append(q.value(c));
+                rs.data[c].append(q.value(c));
             ++rs.rowCount;
         }
         return rs;
@@ -306,7 +307,7 @@ public:
     static QVariant first(Database *db, const QString &sql)
     {
         const ResultSet rs = run(db, sql);
-        return rs.rowCount > 0 ? rs.values.first() : QVariant();
+        return rs.rowCount > 0 ? rs.value(0, 0) : QVariant();
     }
     int value(const QString &sql) { return first(m_db.get(), sql).toInt(); }
     QStringList column(const QString &sql, Database *on = nullptr)
@@ -314,7 +315,7 @@ public:
         const ResultSet rs = run(on ? on : m_db.get(), sql);
         QStringList out;
         for (int r = 0; r < rs.rowCount; ++r)
-            out << rs.values.at(r * rs.columns.size()).toString();
+            out << rs.value(r, 0).toString();
         return out;
     }
     std::unique_ptr<Database> connect(const QString &login, const QString &password)
@@ -466,12 +467,12 @@ private Q_SLOTS:
         const ResultSet rs = run(m_db.get(), QStringLiteral(
             "select IdForm, Numm, IdQuery, IdRemoteData, IsMaster, QueryShortName from VornFrm2Qry"));
         QCOMPARE(rs.rowCount, 1);
-        QCOMPARE(rs.values.at(0).toInt(), f);
-        QCOMPARE(rs.values.at(1).toInt(), 1);
-        QCOMPARE(rs.values.at(2).toInt(), q);
-        QVERIFY(rs.values.at(3).isNull());
-        QCOMPARE(rs.values.at(4).toInt(), 0);
-        QCOMPARE(rs.values.at(5).toString(), QStringLiteral("Query1"));
+        QCOMPARE(rs.value(0, 0).toInt(), f);
+        QCOMPARE(rs.value(0, 1).toInt(), 1);
+        QCOMPARE(rs.value(0, 2).toInt(), q);
+        QVERIFY(rs.value(0, 3).isNull());
+        QCOMPARE(rs.value(0, 4).toInt(), 0);
+        QCOMPARE(rs.value(0, 5).toString(), QStringLiteral("Query1"));
         QCOMPARE(value(QStringLiteral("select IdTypExec from VornForm where Id=%1").arg(f)), 1);
         QCOMPARE(add(QStringLiteral("spVornFrm2QryNumm"), {{"IdForm", f}}, "Numm"), 2);
     }
@@ -502,9 +503,9 @@ private Q_SLOTS:
         const ResultSet rs = run(m_db.get(), QStringLiteral(
             "select Numm, QueryShortName, IsMaster from VornFrm2Qry where IdQuery=%1 and IdForm=%2").arg(q2).arg(f));
         QCOMPARE(rs.rowCount, 1);
-        QCOMPARE(rs.values.at(0).toInt(), 2);
-        QCOMPARE(rs.values.at(1).toString(), QStringLiteral("Query2"));
-        QCOMPARE(rs.values.at(2).toInt(), 0);
+        QCOMPARE(rs.value(0, 0).toInt(), 2);
+        QCOMPARE(rs.value(0, 1).toString(), QStringLiteral("Query2"));
+        QCOMPARE(rs.value(0, 2).toInt(), 0);
         QCOMPARE(add(QStringLiteral("spVornFrm2QryNumm"), {{"IdForm", f}}, "Numm"), 3);
         QCOMPARE(add(QStringLiteral("spVornFrm2QryNumm"), {{"IdForm", f + 100}}, "Numm"), 1);
     }
@@ -531,13 +532,13 @@ private Q_SLOTS:
         const ResultSet rs = run(m_db.get(), QStringLiteral(
             "select IdQuery, IdRemoteData, Numm, ParName, ParLabel, IdParTyp, IdTypDefVal from VornParam where Id=%1").arg(p2));
         QCOMPARE(rs.rowCount, 1);
-        QCOMPARE(rs.values.at(ofQuery ? 0 : 1).toInt(), owner);
-        QVERIFY(rs.values.at(ofQuery ? 1 : 0).isNull());
-        QCOMPARE(rs.values.at(2).toInt(), 2);
-        QCOMPARE(rs.values.at(3).toString(), QStringLiteral("DateFrom"));
-        QCOMPARE(rs.values.at(4).toString(), QStringLiteral("DateFrom"));
-        QCOMPARE(rs.values.at(5).toInt(), 0);
-        QCOMPARE(rs.values.at(6).toInt(), 0);
+        QCOMPARE(rs.value(0, ofQuery ? 0 : 1).toInt(), owner);
+        QVERIFY(rs.value(0, ofQuery ? 1 : 0).isNull());
+        QCOMPARE(rs.value(0, 2).toInt(), 2);
+        QCOMPARE(rs.value(0, 3).toString(), QStringLiteral("DateFrom"));
+        QCOMPARE(rs.value(0, 4).toString(), QStringLiteral("DateFrom"));
+        QCOMPARE(rs.value(0, 5).toInt(), 0);
+        QCOMPARE(rs.value(0, 6).toInt(), 0);
         // the other kind of owner with the same id has its own numbering
         const Inputs otherNum = {{"IdQuery", ofQuery ? 0 : q}, {"IdRemoteData", ofQuery ? m : 0}};
         QCOMPARE(add(QStringLiteral("spVornParamNumm"), otherNum, "Numm"), 1);
@@ -601,10 +602,10 @@ private Q_SLOTS:
         if (expected.contains(QStringLiteral("B"))) {
             const ResultSet rs = run(m_db.get(), QStringLiteral(
                 "select IdParTyp, SQL, LookupField, DefSQL from VornParam where %1=%2 and ParName='B'").arg(owner).arg(target));
-            QCOMPARE(rs.values.at(0).toInt(), 5);
-            QCOMPARE(rs.values.at(1).toString(), QStringLiteral("select Id, Name from Regions"));
-            QCOMPARE(rs.values.at(2).toString(), QStringLiteral("Id"));
-            QCOMPARE(rs.values.at(3).toString(), QStringLiteral("select 1"));
+            QCOMPARE(rs.value(0, 0).toInt(), 5);
+            QCOMPARE(rs.value(0, 1).toString(), QStringLiteral("select Id, Name from Regions"));
+            QCOMPARE(rs.value(0, 2).toString(), QStringLiteral("Id"));
+            QCOMPARE(rs.value(0, 3).toString(), QStringLiteral("select 1"));
         }
         QCOMPARE(value(QStringLiteral("select count(*) from VornParam where IdQuery=%1").arg(src)), 2);
         QCOMPARE(value("select count(*) from VornParam where IdQuery is null and IdRemoteData is null"), 0);
@@ -705,12 +706,12 @@ private Q_SLOTS:
         const ResultSet rs = run(m_db.get(), QStringLiteral(
             "select LoginName, HostName, AppName, IdAction, ValueId, Name from VornActionLog"));
         QCOMPARE(rs.rowCount, 1);
-        QCOMPARE(rs.values.at(0).toString(), clerk);
-        QCOMPARE(rs.values.at(1).toString(), QStringLiteral("WS-TEST"));
-        QCOMPARE(rs.values.at(2).toString(), QStringLiteral("VORNGEN"));
-        QCOMPARE(rs.values.at(3).toInt(), 3);
-        QCOMPARE(rs.values.at(4).toInt(), 17);
-        QCOMPARE(rs.values.at(5).toString(), QStringLiteral("Сводка продаж"));
+        QCOMPARE(rs.value(0, 0).toString(), clerk);
+        QCOMPARE(rs.value(0, 1).toString(), QStringLiteral("WS-TEST"));
+        QCOMPARE(rs.value(0, 2).toString(), QStringLiteral("VORNGEN"));
+        QCOMPARE(rs.value(0, 3).toInt(), 3);
+        QCOMPARE(rs.value(0, 4).toInt(), 17);
+        QCOMPARE(rs.value(0, 5).toString(), QStringLiteral("Сводка продаж"));
     }
 
     // The server list and the message recipients: other logins' sessions of the program.
@@ -726,7 +727,7 @@ private Q_SLOTS:
         const ResultSet rs = run(m_db.get(), QStringLiteral(
             "select distinct Host from vwVornSessions where ProgramName = 'VORNGEN' and IsOwnLogin = 0 and LoginName = '%1'").arg(clerk));
         QCOMPARE(rs.rowCount, 1);
-        QCOMPARE(rs.values.at(0).toString(), expectedHost);
+        QCOMPARE(rs.value(0, 0).toString(), expectedHost);
         QVERIFY(column(QStringLiteral("select FullName from vwVornRecipients where Host = '%1'").arg(expectedHost))
                     .contains(QStringLiteral("Клерк Иван")));
         // seen from the clerk's side the same session is its own
@@ -844,7 +845,7 @@ private Q_SLOTS:
         const ResultSet ls = run(db.get(), QStringLiteral("select LoginName, FullName, IsRole from vwVornLogins"));
         QMap<QString, QPair<QString, int>> logins;
         for (int k = 0; k < ls.rowCount; ++k)
-            logins.insert(ls.values.at(k * 3).toString(), {ls.values.at(k * 3 + 1).toString(), ls.values.at(k * 3 + 2).toInt()});
+            logins.insert(ls.value(k, 0).toString(), {ls.value(k, 1).toString(), ls.value(k, 2).toInt()});
         QCOMPARE(logins.value(clerk), qMakePair(QStringLiteral("Клерк Иван"), 0));
         QCOMPARE(logins.value(member), qMakePair(member, 0));
         QCOMPARE(logins.value(role).second, 1);
@@ -859,13 +860,13 @@ private Q_SLOTS:
         QStringList granted;
         QSet<int> ids;
         for (int k = 0; k < rb.rowCount; ++k) {
-            ids << rb.values.at(k * 5 + 4).toInt();
-            if (rb.values.at(k * 5 + 2).toInt() > 0)
-                granted << rb.values.at(k * 5).toString() + u':' + rb.values.at(k * 5 + 1).toString();
+            ids << rb.value(k, 4).toInt();
+            if (rb.value(k, 2).toInt() > 0)
+                granted << rb.value(k, 0).toString() + u':' + rb.value(k, 1).toString();
         }
         QCOMPARE(ids.size(), rb.rowCount);   // Id keys the list
         QCOMPARE(granted, (QStringList{"2:R2", "2:R3", "6:I1"}));
-        QCOMPARE(rb.values.at(3).toString(), QStringLiteral("Группа отчётов"));
+        QCOMPARE(rb.value(0, 3).toString(), QStringLiteral("Группа отчётов"));
         QCOMPARE(value(QStringLiteral("select count(*) from vwVornObjects where IdTypObj=5")), 2);
     }
 
@@ -929,11 +930,11 @@ private Q_SLOTS:
         QStringList texts;
         ResultSet rs = run(db.get(), "select Name, SQLtext from VornQuery");
         for (int r = 0; r < rs.rowCount; ++r)
-            texts << rs.values.at(r * 2 + 1).toString();
+            texts << rs.value(r, 1).toString();
         rs = run(db.get(), "select SQL from VornParam where SQL is not null union all "
                            "select DefSQL from VornParam where DefSQL is not null");
         for (int r = 0; r < rs.rowCount; ++r)
-            texts << rs.values.at(r).toString();
+            texts << rs.value(r, 0).toString();
         QCOMPARE(texts.size(), 9 + 4 + 3);   // queries, lookup lists, default SQL
         static const QRegularExpression named(QStringLiteral(":([A-Za-z]\\w*)"));
         for (QString sql : std::as_const(texts)) {
