@@ -10,8 +10,8 @@ AutomationError::AutomationError(int number, const QString &detail)
 {
     if (m_description.isEmpty())
         m_description = detail.isEmpty() ? QStringLiteral("Ошибка %1").arg(number) : detail;
-    else if (!detail.isEmpty())
-        m_description += QStringLiteral(": '") + detail + QLatin1Char('\'');
+    else
+        m_detail = detail;
 }
 
 AutomationError::AutomationError(int number, const QString &description, const QString &source)

@@ -16,6 +16,10 @@ public:
 
     int number() const { return m_number; }
     const QString &description() const { return m_description; }
+    // The description with the name it concerns, as error reports show it
+    // ("Объект не поддерживает это свойство или метод: 'Foo'").
+    QString fullDescription() const { return m_detail.isEmpty() ? m_description : m_description + QStringLiteral(": '") + m_detail + QLatin1Char('\''); }
+    const QString &detail() const { return m_detail; }
     const QString &source() const { return m_source; }
     void setSource(const QString &s) { m_source = s; }
     const char *what() const noexcept override;
@@ -28,6 +32,7 @@ private:
     int m_number;
     QString m_description;
     QString m_source;
+    QString m_detail;           // the name an error concerns
     mutable QByteArray m_what;
 };
 

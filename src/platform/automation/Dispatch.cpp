@@ -94,6 +94,21 @@ Variant DispatchObject::invokeDeclared(const MemberInfo &m, int kind, CallArgs &
         if (!fn) throw AutomationError(438);
     }
     const int given = isPut ? args.n - 1 : args.n;
+    if (!isPut && given > 0 && m.params.isEmpty() && fn == &m.get) {
+        // coll.Items(0): the arguments index what the property returns
+        CallArgs none;
+        Variant r = (*fn)(*this, none);
+        const Variant &rv = r.deref();
+        if (rv.isArray()) {
+            QVector<int> ix(args.n);
+            for (int i = 0; i < args.n; ++i) ix[i] = args[i].toLong();
+            int off = rv.rawArray()->offset(ix.data(), int(ix.size()));
+            if (off < 0) throw AutomationError(9);
+            return rv.rawArray()->at(off);
+        }
+        if (rv.isObject() && rv.rawObject()) return rv.rawObject()->invoke(DISPID_VALUE, InvokeGet | InvokeMethod, args);
+        throw AutomationError(450);
+    }
     if (given < m.requiredArgs() || given > m.params.size()) throw AutomationError(450);
     for (int i = 0; i < given; ++i)
         if (args[i].isMissing() && !m.params[i].optional) throw AutomationError(449);

@@ -111,7 +111,14 @@ void Variant::clear()
     switch (m_type) {
     case VarType::String: m_u.str.~QString(); break;
     case VarType::Object: if (m_u.obj) { DispatchObject *o = m_u.obj; m_u.obj = nullptr; m_type = VarType::Empty; o->release(); } break;
-    case VarType::Array: if (m_u.arr->release()) delete m_u.arr; break;
+    case VarType::Array: {
+        // emptied before the elements go: their Class_Terminate may reuse this slot
+        SafeArray *a = m_u.arr;
+        m_type = VarType::Empty;
+        m_u.i64 = 0;
+        if (a->release()) delete a;
+        return;
+    }
     default: break;
     }
     m_type = VarType::Empty;

@@ -95,6 +95,7 @@ public:
     double rawDouble() const { return m_u.d; }
     qint64 rawCurrency() const { return m_u.i64; }
     const QString &rawString() const { return m_u.str; }
+    QString &rawStringRef() { return m_u.str; }   // in-place append (s = s & x)
     DispatchObject *rawObject() const { return m_u.obj; }
     SafeArray *rawArray() const { return m_u.arr; }
     SafeArray *arrayForWrite();             // detaches a shared array (value semantics)
