@@ -201,12 +201,18 @@ Enumerator *enumeratorFor(const Variant &v0)
         const SafeArray *a = v.rawArray();
         QVector<Variant> items(a->count());
         for (int i = 0; i < a->count(); ++i) items[i] = a->at(i);
-        return new ListEnumerator(std::move(items));
+        Enumerator *e = new ListEnumerator(std::move(items));
+        e->addRef();
+        return e;
     }
     if (!v.isObject()) throw AutomationError(451);
     DispatchObject *o = v.rawObject();
     if (!o) throw AutomationError(91);
-    if (auto *e = dynamic_cast<Enumerator *>(o)) return e->clone();
+    if (auto *e = dynamic_cast<Enumerator *>(o)) {
+        Enumerator *c = e->clone();
+        c->addRef();
+        return c;
+    }
     CallArgs none;
     Variant r;
     try {

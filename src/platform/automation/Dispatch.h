@@ -156,8 +156,8 @@ private:
     ObjectPtr<DispatchObject> m_owner;     // the collection
 };
 
-// Makes an enumerator for a variant holding an object with _NewEnum or an array;
-// throws 451 otherwise.
+// Makes an enumerator for a variant holding an object with _NewEnum or an array,
+// holding one reference the caller releases; throws 451 otherwise.
 Enumerator *enumeratorFor(const Variant &v);
 
 // Collection Item(index): position from a numeric (1-based), string or object index.

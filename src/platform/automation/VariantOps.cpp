@@ -485,9 +485,10 @@ int compare(const Variant &a0, const Variant &b0, bool text, bool litA, bool lit
         if (otherLiteral) {
             // a variable compared with a numeric literal is read as a number
             double d;
-            if (!parseNumber(s.rawString(), &d)) throw AutomationError(13);
-            int c = cmpNum(d, o.toDouble());
-            return sIsA ? c : -c;
+            if (parseNumber(s.rawString(), &d)) {
+                int c = cmpNum(d, o.toDouble());
+                return sIsA ? c : -c;
+            }
         }
         if (stringLiteral) {
             QString os = o.toString();

@@ -485,9 +485,8 @@ StmtP Parser::parseIf(bool inProc)
     ++p;
     s->conds.push_back(expr());
     expectKw(Kw::Then, 1017);
-    if (!atEnd() || (is(Tok::Newline) && cur().colon)) {
+    if (!atEnd()) {
         // single-line form; Else stops the Then part, end of line ends all
-        if (is(Tok::Newline) && cur().colon) ++p;
         s->blocks.emplace_back();
         parseSingleLineBody(s->blocks.back(), inProc, true);
         if (isKw(Kw::Else)) {

@@ -325,8 +325,8 @@ FN(fEscape) { UNUSED; QString s = str(a, 0), out;
     for (QChar c : s) {
         ushort u = c.unicode();
         if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || QStringLiteral("@*_+-./").contains(c)) out += c;
-        else if (u < 256) out += QStringLiteral("%%%1").arg(u, 2, 16, QLatin1Char('0')).toUpper();
-        else out += QStringLiteral("%u%1").arg(u, 4, 16, QLatin1Char('0')).toUpper().replace(QStringLiteral("%U"), QStringLiteral("%u"));
+        else if (u < 256) out += QLatin1Char('%') + QStringLiteral("%1").arg(u, 2, 16, QLatin1Char('0')).toUpper();
+        else out += QStringLiteral("%u") + QStringLiteral("%1").arg(u, 4, 16, QLatin1Char('0')).toUpper();
     }
     return Variant(out); }
 FN(fEval) { UNUSED; return runDynamic(vm, str(a, 0), true, false); }

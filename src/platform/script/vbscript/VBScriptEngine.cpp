@@ -216,6 +216,11 @@ void VBScriptEngine::close()
     // globals go in order, so Class_Terminate of objects they hold still runs
     if (m_vm) {
         try {
+            // named items last: Class_Terminate code may still call them
+            std::vector<bool> isItem(size_t(m_vm->globalCount()), false);
+            for (const NamedItem &it : m_vm->items) isItem[size_t(it.global)] = true;
+            for (int i = 0; i < m_vm->globalCount(); ++i)
+                if (!isItem[size_t(i)]) m_vm->global(i).clear();
             for (int i = 0; i < m_vm->globalCount(); ++i) m_vm->global(i).clear();
         } catch (...) {
         }
