@@ -31,9 +31,17 @@ private:
         double num;      // numeric keys (all numeric subtypes compare by value)
         QString str;     // string keys, lower-cased in text mode
         const void *obj; // object identity
-        bool operator==(const Key &o) const { return kind == o.kind && num == o.num && str == o.str && obj == o.obj; }
+        bool operator==(const Key &o) const { return kind == o.kind && num == o.num && obj == o.obj && str == o.str; }
     };
-    friend size_t qHash(const Key &k, size_t seed) { return qHashMulti(seed, k.kind, k.num, k.str, k.obj); }
+    friend size_t qHash(const Key &k, size_t seed)
+    {
+        switch (k.kind) {
+        case 0: return qHash(k.str, seed);
+        case 1: return qHash(k.num, seed) ^ 1;
+        case 2: return qHash(k.obj, seed) ^ 2;
+        default: return size_t(k.kind) ^ seed;
+        }
+    }
     Key keyOf(const Variant &v) const;
     int find(const Variant &key) const;
 

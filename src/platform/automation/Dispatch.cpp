@@ -33,6 +33,10 @@ void TypeInfo::add(MemberInfo m)
     }
     m_byName.insert(key, m.dispId);
     m_byId.insert(m.dispId, int(members.size()));
+    if (m.dispId >= -8 && m.dispId < 120) {
+        if (m_small.empty()) m_small.assign(128, 0);
+        m_small[size_t(m.dispId + 8)] = int(members.size()) + 1;
+    }
     members.append(std::move(m));
 }
 
@@ -44,6 +48,11 @@ int TypeInfo::findName(const QString &n) const
 
 const MemberInfo *TypeInfo::member(int id) const
 {
+    if (id >= -8 && id < 120) {
+        if (m_small.empty()) return nullptr;
+        int k = m_small[size_t(id + 8)];
+        return k ? &members[k - 1] : nullptr;
+    }
     auto it = m_byId.constFind(id);
     return it == m_byId.constEnd() ? nullptr : &members[*it];
 }

@@ -73,6 +73,7 @@ public:
 private:
     QHash<QString, int> m_byName;          // lower-case name -> dispatch id
     QHash<int, int> m_byId;                // dispatch id -> index into members
+    std::vector<int> m_small;              // dispatch ids -8..119 -> index (+1), the common case
 };
 
 class DispatchObject

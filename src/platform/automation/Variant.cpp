@@ -94,18 +94,6 @@ void Variant::copyFrom(const Variant &o)
     }
 }
 
-void Variant::moveFrom(Variant &o) noexcept
-{
-    if (o.m_type == VarType::String) {
-        new (&m_u.str) QString(std::move(o.m_u.str));
-        o.m_u.str.~QString();
-    } else {
-        m_u.i64 = o.m_u.i64;
-    }
-    o.m_type = VarType::Empty;
-    o.m_u.i64 = 0;
-}
-
 void Variant::clear()
 {
     switch (m_type) {
@@ -125,14 +113,9 @@ void Variant::clear()
     m_u.i64 = 0;
 }
 
-Variant &Variant::operator=(const Variant &o)
+Variant &Variant::assignSlow(const Variant &o)
 {
     if (this == &o) return *this;
-    if (!needsCleanup() && !o.needsCleanup()) {
-        m_type = o.m_type;
-        m_u.i64 = o.m_u.i64;
-        return *this;
-    }
     Variant tmp(o);   // o may live inside what clear() releases
     clear();
     m_type = tmp.m_type;
@@ -140,18 +123,12 @@ Variant &Variant::operator=(const Variant &o)
     return *this;
 }
 
-Variant &Variant::operator=(Variant &&o) noexcept
+Variant &Variant::moveAssignSlow(Variant &&o) noexcept
 {
-    if (this == &o) return *this;
-    if (needsCleanup()) {
-        Variant old(std::move(*this));
-        m_type = o.m_type;
-        moveFrom(o);
-        return *this;   // old released here, after the new value is in place
-    }
+    Variant old(std::move(*this));
     m_type = o.m_type;
     moveFrom(o);
-    return *this;
+    return *this;   // old released here, after the new value is in place
 }
 
 SafeArray *Variant::arrayForWrite()

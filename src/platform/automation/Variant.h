@@ -8,6 +8,7 @@
 #include <QVector>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 
 namespace vorn {
 
@@ -52,11 +53,30 @@ public:
     Variant(QString &&s) : m_type(VarType::String) { new (&m_u.str) QString(std::move(s)); }
     Variant(const char *s) : Variant(QString::fromUtf8(s)) {}
     Variant(DispatchObject *obj);  // adds a reference; null pointer is Nothing
-    Variant(const Variant &o) : m_type(o.m_type) { copyFrom(o); }
+    Variant(const Variant &o) : m_type(o.m_type)
+    {
+        if (o.needsCleanup()) copyFrom(o);
+        else m_u.i64 = o.m_u.i64;
+    }
     Variant(Variant &&o) noexcept : m_type(o.m_type) { moveFrom(o); }
     ~Variant() { if (needsCleanup()) clear(); }
-    Variant &operator=(const Variant &o);
-    Variant &operator=(Variant &&o) noexcept;
+    Variant &operator=(const Variant &o)
+    {
+        if (!needsCleanup() && !o.needsCleanup()) {
+            m_type = o.m_type;
+            m_u.i64 = o.m_u.i64;
+            return *this;
+        }
+        return assignSlow(o);
+    }
+    Variant &operator=(Variant &&o) noexcept
+    {
+        if (this == &o) return *this;
+        if (needsCleanup()) return moveAssignSlow(std::move(o));
+        m_type = o.m_type;
+        moveFrom(o);
+        return *this;
+    }
 
     static Variant null() { Variant v; v.m_type = VarType::Null; return v; }
     static Variant integer(int16_t v) { Variant r; r.m_type = VarType::Integer; r.m_u.i32 = v; return r; }
@@ -126,7 +146,15 @@ private:
         return m_type == VarType::String || m_type == VarType::Object || m_type == VarType::Array;
     }
     void copyFrom(const Variant &o);
-    void moveFrom(Variant &o) noexcept;
+    // Qt's strings are relocatable, so every payload moves as raw bytes.
+    void moveFrom(Variant &o) noexcept
+    {
+        std::memcpy(static_cast<void *>(&m_u), static_cast<const void *>(&o.m_u), sizeof(U));
+        o.m_type = VarType::Empty;
+        o.m_u.i64 = 0;
+    }
+    Variant &assignSlow(const Variant &o);
+    Variant &moveAssignSlow(Variant &&o) noexcept;
 
     VarType m_type;
     union U {

@@ -61,6 +61,7 @@ enum Op : uint8_t {
     OpRaise,        // a = error number (compile-time detected run-time error)
     OpRet,
     OpNop,          // data slot for OpForNext / OpForEachNext
+    OpConcatAssign, // sc, a: variable &= popped value (s = s & x appends in place)
 };
 
 struct Ins {

@@ -492,6 +492,19 @@ void Compiler::assign(const Stmt &s, bool isSet)
         R r = resolve(n);
         uint8_t sc; int a;
         if (varAccess(r, &sc, &a)) {
+            if (!isSet && s.value->kind == Expr::Binary && s.value->op == ops::Concat) {
+                // s = s & a & b: append to the variable instead of copying it each time
+                std::vector<const Expr *> rights;
+                const Expr *e = s.value.get();
+                while (e->kind == Expr::Binary && e->op == ops::Concat) { rights.push_back(e->b.get()); e = e->a.get(); }
+                if (e->kind == Expr::Name && e->name.toLower() == n) {
+                    for (auto it = rights.rbegin(); it != rights.rend(); ++it) {
+                        expr(**it);
+                        gen(OpConcatAssign, sc, 0, a);
+                    }
+                    return;
+                }
+            }
             expr(*s.value);
             gen(isSet ? OpSet : OpStore, sc, 0, a);
             return;

@@ -492,7 +492,18 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                     break;
                 }
                 case OpIndex: {
-                    Variant &v = var(ins);
+                    Variant &v = var(ins).deref();
+                    if (ins.n == 1 && v.isArray() && v.rawArray()->dimensions() == 1) {
+                        // one-dimensional element with an integer index
+                        const Variant &ix = sp[-1].deref();
+                        if (ix.type() == VarType::Integer || ix.type() == VarType::Long) {
+                            SafeArray *arr = v.rawArray();
+                            const int k = ix.rawInt() - arr->lowerBound(0);
+                            if (k < 0 || k >= arr->count()) throw AutomationError(9);
+                            sp[-1] = arr->at(k);
+                            break;
+                        }
+                    }
                     Variant r = index(v, sp - ins.n, ins.n);
                     for (int i = 0; i < ins.n; ++i) { Variant x = std::move(*--sp); }
                     *sp++ = std::move(r);
@@ -509,6 +520,33 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                 case OpBinary: {
                     Variant &b = sp[-1], &a = sp[-2];
                     if (a.isRef()) a = Variant(a.deref());
+                    const VarType ta = a.type(), tb = b.type();
+                    if ((ta == VarType::Integer || ta == VarType::Long) && (tb == VarType::Integer || tb == VarType::Long)
+                        && ins.sc >= ops::Eq && ins.sc <= ops::Ge) {
+                        // integer comparison, usually followed by the jump that tests it
+                        const int32_t x = a.rawInt(), y = b.rawInt();
+                        bool r;
+                        switch (ins.sc) {
+                        case ops::Eq: r = x == y; break;
+                        case ops::Ne: r = x != y; break;
+                        case ops::Lt: r = x < y; break;
+                        case ops::Le: r = x <= y; break;
+                        case ops::Gt: r = x > y; break;
+                        default: r = x >= y; break;
+                        }
+                        sp -= 2;
+                        const Ins &nx = code[pc];
+                        if (nx.op == OpJmpFalse) { pc = r ? pc + 1 : nx.a; break; }
+                        if (nx.op == OpJmpTrue) { pc = r ? nx.a : pc + 1; break; }
+                        *sp++ = Variant(r);
+                        break;
+                    }
+                    if (ta == VarType::Integer && tb == VarType::Integer && (ins.sc == ops::Add || ins.sc == ops::Sub)) {
+                        const int32_t r = ins.sc == ops::Add ? a.rawInt() + b.rawInt() : a.rawInt() - b.rawInt();
+                        a = intResult(r, true);
+                        --sp;
+                        break;
+                    }
                     binaryOp(ins.sc, a, b, ins.n);
                     Variant drop = std::move(*--sp);
                     break;
@@ -685,6 +723,18 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                 }
                 case OpRaise: throw AutomationError(ins.a);
                 case OpNop: break;
+                case OpConcatAssign: {
+                    Variant rhs = std::move(*--sp);
+                    Variant &v = var(ins).deref();
+                    const Variant &r = rhs.deref();
+                    if (v.isString() && !r.isNull()) {
+                        if (r.isString()) v.rawStringRef() += r.rawString();
+                        else v.rawStringRef() += r.toString();
+                    } else {
+                        v = ops::concat(v, r);
+                    }
+                    break;
+                }
                 case OpRet: {
                     Variant r;
                     if (proc->resultSlot >= 0) r = std::move(base[proc->resultSlot]);
