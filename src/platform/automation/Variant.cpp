@@ -189,8 +189,7 @@ static double stringToDouble(const QString &s)
 {
     double d;
     if (parseNumber(s, &d)) return d;
-    if (parseDate(s, &d)) return d;
-    throw AutomationError(13);
+    throw AutomationError(13);   // date texts are numbers only through CDate
 }
 
 double Variant::toDouble() const
