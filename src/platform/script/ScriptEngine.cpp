@@ -2,25 +2,8 @@
 #include "platform/script/ScriptEngine.h"
 #include "platform/script/jscript/JScriptEngine.h"
 #include "platform/script/vbscript/VBScriptEngine.h"
-#include <QTextStream>
-#include <cstdio>
 
 namespace vorn::script {
-
-int ScriptSite::messageBox(const QString &prompt, int, const QString &)
-{
-    QTextStream out(stdout);
-    out << prompt << Qt::endl;
-    return 1;
-}
-
-QString ScriptSite::inputBox(const QString &prompt, const QString &, const QString &defaultText, bool *cancelled)
-{
-    QTextStream out(stdout);
-    out << prompt << Qt::endl;
-    if (cancelled) *cancelled = false;
-    return defaultText;
-}
 
 QString ScriptEngineRegistry::normalized(const QString &name)
 {

@@ -218,6 +218,7 @@ void Parser::parseBlockUntil(Block &b, bool inProc, const std::function<bool()> 
 
 StmtP Parser::parseStatement(bool inProc)
 {
+    Nest guard(*this);
     const Token &st = cur();
     auto mk = [&](Stmt::Kind k) {
         auto s = std::make_unique<Stmt>(k);
@@ -699,13 +700,18 @@ StmtP Parser::parseWith(bool inProc)
 
 // ---- expressions -------------------------------------------------------------------
 
-ExprP Parser::expr() { return binaryLevel(0); }
+ExprP Parser::expr()
+{
+    Nest guard(*this);
+    return binaryLevel(0);
+}
 
 // Levels from loosest: 0 Imp, 1 Eqv, 2 Xor, 3 Or, 4 And, 5 Not, 6 comparison,
 // 7 &, 8 + -, 9 Mod, 10 \, 11 * /, then unary minus and ^.
 ExprP Parser::binaryLevel(int level)
 {
     if (level == 5) {
+        Nest guard(*this);
         if (isKw(Kw::Not)) {
             auto e = make(Expr::Unary, cur());
             ++p;
@@ -717,6 +723,7 @@ ExprP Parser::binaryLevel(int level)
     }
     if (level == 12) return unary();
     ExprP left = binaryLevel(level + 1);
+    int chain = 0;
     for (;;) {
         int op = -1;
         const Token &tk = cur();
@@ -744,6 +751,8 @@ ExprP Parser::binaryLevel(int level)
         case 11: if (tk.type == Tok::Star) op = ops::Mul; else if (tk.type == Tok::Slash) op = ops::Div; break;
         }
         if (op < 0) return left;
+        // a left-deep chain is walked recursively later: keep it within the stack
+        if (++chain > 4000) fail(1001);
         ++p;
         auto e = make(Expr::Binary, tk);
         e->line = left->line;
@@ -758,6 +767,7 @@ ExprP Parser::binaryLevel(int level)
 
 ExprP Parser::unary()
 {
+    Nest guard(*this);
     if (is(Tok::Minus)) {
         auto e = make(Expr::Unary, cur());
         ++p;

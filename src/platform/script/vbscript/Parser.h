@@ -64,6 +64,12 @@ private:
     int m_procDepth = 0;       // inside a Sub/Function/Property
     int m_withDepth = 0;       // inside With blocks (.member allowed)
     int m_singleLine = 0;      // inside a one-line If (Else ends a statement)
+    int m_nest = 0;            // nesting of expressions and statements (stack guard)
+    struct Nest {
+        Parser &p;
+        explicit Nest(Parser &parser) : p(parser) { if (++p.m_nest > 200) { --p.m_nest; p.fail(1001); } }
+        ~Nest() { --p.m_nest; }
+    };
 };
 
 } // namespace vorn::vbs
