@@ -227,9 +227,9 @@ const TypeInfo *TextStream::staticTypeInfo()
 
 static Variant dateOf(const QDateTime &dt) { return Variant::dateTime(dt); }
 
-static void removeWithWildcards(const QString &spec, bool folders)
+static void removeWithWildcards(const QString &fileSpec, bool folders)
 {
-    QString native = FileSystemObject::nativePath(spec);
+    QString native = FileSystemObject::nativePath(fileSpec);
     QFileInfo fi(native);
     QString name = fi.fileName();
     if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'))) {
