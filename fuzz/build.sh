@@ -1,21 +1,34 @@
 #!/bin/sh
-# Builds the VBScript parser fuzz target with clang and libFuzzer (outside CTest):
-#   fuzz/build.sh && fuzz/out/fuzz_vbscript_parser -max_total_time=300 fuzz/corpus
+# Builds the VBScript fuzz targets with clang and libFuzzer (outside CTest):
+#   fuzz/build.sh
+#   fuzz/out/fuzz_vbscript_parser -max_total_time=300 fuzz/corpus   (lexer, parser, compiler)
+#   fuzz/out/fuzz_vbscript_run -max_total_time=300 fuzz/corpus      (the machine, with a watchdog)
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 src="$here/../src"
 out="$here/out"
-mkdir -p "$out" "$here/corpus"
-flags="-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -fPIC -I$src $(pkg-config --cflags Qt6Core)"
-sources="$src/platform/core/CodePage.cpp
-$src/platform/automation/Variant.cpp $src/platform/automation/VariantOps.cpp $src/platform/automation/AutomationError.cpp
-$src/platform/automation/Dispatch.cpp $src/platform/automation/ClassRegistry.cpp $src/platform/automation/TypeLibrary.cpp
-$src/platform/automation/Dictionary.cpp $src/platform/automation/FileSystemObject.cpp
-$src/platform/script/ScriptSite.cpp
-$src/platform/script/vbscript/Lexer.cpp $src/platform/script/vbscript/Parser.cpp $src/platform/script/vbscript/Compiler.cpp
-$src/platform/script/vbscript/Vm.cpp $src/platform/script/vbscript/Runtime.cpp $src/platform/script/vbscript/RegExp.cpp
-$src/platform/script/vbscript/VBScriptEngine.cpp"
-clang++ $flags $sources "$here/fuzz_vbscript_parser.cpp" -o "$out/fuzz_vbscript_parser" $(pkg-config --libs Qt6Core)
+mkdir -p "$out/obj" "$here/corpus"
+flags="-std=c++20 -g -O1 -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fPIC -I$src $(pkg-config --cflags Qt6Core)"
+sources="platform/core/CodePage.cpp
+platform/automation/Variant.cpp platform/automation/VariantOps.cpp platform/automation/AutomationError.cpp
+platform/automation/Dispatch.cpp platform/automation/ClassRegistry.cpp platform/automation/TypeLibrary.cpp
+platform/automation/Dictionary.cpp platform/automation/FileSystemObject.cpp
+platform/script/ScriptSite.cpp
+platform/script/vbscript/Lexer.cpp platform/script/vbscript/Parser.cpp platform/script/vbscript/Compiler.cpp
+platform/script/vbscript/Vm.cpp platform/script/vbscript/Runtime.cpp platform/script/vbscript/RegExp.cpp
+platform/script/vbscript/VBScriptEngine.cpp"
+objs=""
+for s in $sources; do
+  o="$out/obj/$(echo "$s" | tr / _).o"
+  objs="$objs $o"
+  if [ ! -f "$o" ] || [ "$src/$s" -nt "$o" ]; then
+    echo "compile $s"
+    clang++ $flags -c "$src/$s" -o "$o"
+  fi
+done
+for t in fuzz_vbscript_parser fuzz_vbscript_run; do
+  clang++ $flags -fsanitize=fuzzer "$here/$t.cpp" $objs -o "$out/$t" $(pkg-config --libs Qt6Core) -lpthread
+  echo "built $out/$t"
+done
 # seed corpus: the benchmark scripts
 cp "$here"/../bench/script/*.vbs "$here/corpus/" 2>/dev/null || true
-echo "built $out/fuzz_vbscript_parser"

@@ -430,6 +430,8 @@ Variant JScriptEngine::evaluate(const QString &expression, bool *ok)
 
 bool JScriptEngine::run()
 {
+    clearInterrupt();
+    d->engine.setInterrupted(false);
     d->state = script::ScriptState::Connected;
     if (d->site) d->site->onStateChange(d->state);
     bool ok = true;

@@ -179,6 +179,7 @@ bool VBScriptEngine::runProc(Proc *p, Variant *result)
 
 bool VBScriptEngine::run()
 {
+    clearInterrupt();
     setState(script::ScriptState::Started);
     setState(script::ScriptState::Connected);
     bool ok = true;
