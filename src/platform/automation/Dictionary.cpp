@@ -5,31 +5,79 @@
 
 namespace vorn {
 
-Dictionary::Key Dictionary::keyOf(const Variant &v0) const
+int Dictionary::kindOf(const Variant &v)
 {
-    const Variant &v = v0.deref();
     switch (v.type()) {
-    case VarType::String: return {0, 0, m_compareMode ? v.rawString().toLower() : v.rawString(), nullptr};
-    case VarType::Object: return {2, 0, QString(), v.rawObject() ? v.rawObject()->identity() : nullptr};
-    case VarType::Empty: return {3, 0, QString(), nullptr};
-    case VarType::Null: return {4, 0, QString(), nullptr};
+    case VarType::String: return 0;
+    case VarType::Object: return 2;
+    case VarType::Empty: return 3;
+    case VarType::Null: return 4;
     case VarType::Array: throw AutomationError(13);
-    default: return {1, v.toDouble(), QString(), nullptr};
+    default: return 1;
     }
 }
 
-int Dictionary::find(const Variant &key) const
+size_t Dictionary::hashOf(const Variant &key0) const
 {
-    auto it = m_index.constFind(keyOf(key));
-    return it == m_index.constEnd() ? -1 : *it;
+    const Variant &key = key0.deref();
+    switch (kindOf(key)) {
+    case 0: return m_compareMode ? qHash(key.rawString().toLower()) : qHash(key.rawString());
+    case 1: { double d = key.toDouble(); if (d == 0) d = 0; return qHash(d) ^ 0x9e3779b9u; }
+    case 2: return qHash(key.rawObject() ? key.rawObject()->identity() : nullptr) ^ 0x85ebca6bu;
+    default: return size_t(kindOf(key)) * 0xc2b2ae35u;
+    }
+}
+
+bool Dictionary::matches(const Variant &stored, const Variant &key0) const
+{
+    const Variant &key = key0.deref();
+    int k = kindOf(key);
+    if (kindOf(stored) != k) return false;
+    switch (k) {
+    case 0: return m_compareMode ? stored.rawString().compare(key.rawString(), Qt::CaseInsensitive) == 0 : stored.rawString() == key.rawString();
+    case 1: return stored.toDouble() == key.toDouble();
+    case 2: {
+        const void *a = stored.rawObject() ? stored.rawObject()->identity() : nullptr;
+        const void *b = key.rawObject() ? key.rawObject()->identity() : nullptr;
+        return a == b;
+    }
+    default: return true;
+    }
+}
+
+int Dictionary::find(const Variant &key, size_t hash) const
+{
+    if (m_slots.empty()) return -1;
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        int e = m_slots[i];
+        if (!e) return -1;
+        const Entry &en = m_entries[e - 1];
+        if (en.hash == hash && matches(en.key, key)) return e - 1;
+    }
+}
+
+void Dictionary::insertSlot(int entry)
+{
+    const size_t mask = m_slots.size() - 1;
+    size_t i = m_entries[entry].hash & mask;
+    while (m_slots[i]) i = (i + 1) & mask;
+    m_slots[i] = entry + 1;
+}
+
+void Dictionary::rebuild(size_t capacity)
+{
+    m_slots.assign(capacity, 0);
+    for (int i = 0; i < m_entries.size(); ++i) insertSlot(i);
 }
 
 void Dictionary::add(const Variant &key, const Variant &item)
 {
-    Key k = keyOf(key);
-    if (m_index.contains(k)) throw AutomationError(457);
-    m_index.insert(k, int(m_entries.size()));
-    m_entries.append({key.deref(), item.deref()});
+    size_t h = hashOf(key);
+    if (find(key, h) >= 0) throw AutomationError(457);
+    m_entries.append({key.deref(), item.deref(), h});
+    if ((m_entries.size() + 1) * 2 > qsizetype(m_slots.size())) rebuild(std::max<size_t>(16, m_slots.size() * 2));
+    else insertSlot(int(m_entries.size()) - 1);
 }
 
 bool Dictionary::exists(const Variant &key) const { return find(key) >= 0; }
@@ -50,27 +98,24 @@ void Dictionary::rename(const Variant &key, const Variant &newKey)
 {
     int i = find(key);
     if (i < 0) throw AutomationError(32811);
-    Key nk = keyOf(newKey);
-    if (m_index.contains(nk)) throw AutomationError(457);
-    m_index.remove(keyOf(key));
-    m_index.insert(nk, i);
+    if (find(newKey) >= 0) throw AutomationError(457);
     m_entries[i].key = newKey.deref();
+    m_entries[i].hash = hashOf(newKey);
+    rebuild(m_slots.size());
 }
 
 void Dictionary::remove(const Variant &key)
 {
     int i = find(key);
     if (i < 0) throw AutomationError(32811);
-    m_index.remove(keyOf(key));
     m_entries.remove(i);
-    for (auto it = m_index.begin(); it != m_index.end(); ++it)
-        if (*it > i) --*it;
+    rebuild(m_slots.size());
 }
 
 void Dictionary::removeAll()
 {
     m_entries.clear();
-    m_index.clear();
+    m_slots.clear();
 }
 
 QVector<Variant> Dictionary::keys() const

@@ -26,28 +26,19 @@ public:
     void setCompareMode(int mode);                          // only while empty
 
 private:
-    struct Key {
-        int kind;        // 0 string, 1 number, 2 object, 3 empty, 4 null
-        double num;      // numeric keys (all numeric subtypes compare by value)
-        QString str;     // string keys, lower-cased in text mode
-        const void *obj; // object identity
-        bool operator==(const Key &o) const { return kind == o.kind && num == o.num && obj == o.obj && str == o.str; }
-    };
-    friend size_t qHash(const Key &k, size_t seed)
-    {
-        switch (k.kind) {
-        case 0: return qHash(k.str, seed);
-        case 1: return qHash(k.num, seed) ^ 1;
-        case 2: return qHash(k.obj, seed) ^ 2;
-        default: return size_t(k.kind) ^ seed;
-        }
-    }
-    Key keyOf(const Variant &v) const;
-    int find(const Variant &key) const;
+    // Open addressing over the entry list: a slot holds entry index + 1 (0 = free).
+    // Lookups hash the variant in place, so a string key is never copied to look it up.
+    static int kindOf(const Variant &v);        // 0 string, 1 number, 2 object, 3 empty, 4 null
+    size_t hashOf(const Variant &key) const;
+    bool matches(const Variant &stored, const Variant &key) const;
+    int find(const Variant &key, size_t hash) const;
+    int find(const Variant &key) const { return find(key, hashOf(key)); }
+    void insertSlot(int entry);
+    void rebuild(size_t capacity);
 
-    struct Entry { Variant key; Variant item; };
+    struct Entry { Variant key; Variant item; size_t hash; };
     QVector<Entry> m_entries;          // insertion order
-    QHash<Key, int> m_index;           // key -> position in m_entries
+    std::vector<int> m_slots;          // hash table of entry indices + 1
     int m_compareMode = 0;             // 0 binary, 1 text
 };
 

@@ -511,6 +511,22 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                 }
                 case OpStoreIndex: case OpSetIndex: {
                     Variant &v = var(ins);
+                    if (ins.op == OpStoreIndex && ins.n == 1) {
+                        // one-dimensional element with an integer index, plain value
+                        Variant &arrVar = v.deref();
+                        const Variant &ix = sp[-2].deref();
+                        const VarType vt = sp[-1].type();
+                        if (arrVar.isArray() && arrVar.rawArray()->dimensions() == 1 && (ix.type() == VarType::Integer || ix.type() == VarType::Long)
+                            && vt != VarType::Object && vt != VarType::ByRef) {
+                            SafeArray *arr = arrVar.arrayForWrite();
+                            const int k = ix.rawInt() - arr->lowerBound(0);
+                            if (k < 0 || k >= arr->count()) throw AutomationError(9);
+                            arr->at(k) = std::move(sp[-1]);
+                            --sp;
+                            Variant x = std::move(*--sp);
+                            break;
+                        }
+                    }
                     Variant value = std::move(*--sp);
                     if (value.isRef()) value = Variant(value.deref());
                     storeIndex(v, sp - ins.n, ins.n, value, ins.op == OpSetIndex);
@@ -541,9 +557,10 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                         *sp++ = Variant(r);
                         break;
                     }
-                    if (ta == VarType::Integer && tb == VarType::Integer && (ins.sc == ops::Add || ins.sc == ops::Sub)) {
-                        const int32_t r = ins.sc == ops::Add ? a.rawInt() + b.rawInt() : a.rawInt() - b.rawInt();
-                        a = intResult(r, true);
+                    if ((ta == VarType::Integer || ta == VarType::Long) && (tb == VarType::Integer || tb == VarType::Long)
+                        && (ins.sc == ops::Add || ins.sc == ops::Sub)) {
+                        const qint64 r = ins.sc == ops::Add ? qint64(a.rawInt()) + b.rawInt() : qint64(a.rawInt()) - b.rawInt();
+                        a = intResult(r, ta == VarType::Integer && tb == VarType::Integer);
                         --sp;
                         break;
                     }
