@@ -21,7 +21,8 @@ objs=""
 for s in $sources; do
   o="$out/obj/$(echo "$s" | tr / _).o"
   objs="$objs $o"
-  if [ ! -f "$o" ] || [ "$src/$s" -nt "$o" ]; then
+  # a header newer than the object (no dependency tracking here) rebuilds it too
+  if [ ! -f "$o" ] || [ "$src/$s" -nt "$o" ] || [ -n "$(find "$src/platform" -name '*.h' -newer "$o" | head -1)" ]; then
     echo "compile $s"
     clang++ $flags -c "$src/$s" -o "$o"
   fi

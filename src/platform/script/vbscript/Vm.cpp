@@ -6,6 +6,7 @@
 #include "platform/script/vbscript/RegExp.h"
 #include "platform/script/vbscript/Runtime.h"
 #include <cmath>
+#include <pthread.h>
 
 namespace vorn::vbs {
 
@@ -421,9 +422,25 @@ static bool forContinues(const Variant &counter, const Variant &limit, const Var
     return s >= 0 ? c <= l : c >= l;
 }
 
+// The lowest address this thread's stack may grow to, less a margin for the
+// library code a call runs (a deep script recursion ends with error 28 instead).
+static const char *stackLimitOfThisThread()
+{
+    pthread_attr_t attr;
+    void *addr = nullptr;
+    size_t size = 0;
+    if (pthread_getattr_np(pthread_self(), &attr) != 0) return nullptr;
+    pthread_attr_getstack(&attr, &addr, &size);
+    pthread_attr_destroy(&attr);
+    return static_cast<const char *>(addr) + std::min<size_t>(size / 4, 1024 * 1024);
+}
+
 Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
 {
-    if (m_depth >= MaxDepth || base + proc->nlocals + 256 > m_stackEnd) throw AutomationError(28);
+    char probe;
+    if (m_depth == 0) m_stackLimit = stackLimitOfThisThread();
+    if (m_depth >= MaxDepth || base + proc->nlocals + 256 > m_stackEnd || (m_stackLimit && &probe < m_stackLimit))
+        throw AutomationError(28);
     Variant *upBase = m_upBase;
     m_upBase = nullptr;
     ++m_depth;

@@ -127,6 +127,7 @@ private:
     Variant *m_stackEnd;                             // end of the stack
     int m_depth = 0;                                 // nested calls
     Variant *m_upBase = nullptr;                     // caller slots for the next Execute frame
+    const char *m_stackLimit = nullptr;              // lowest C++ stack address calls may reach
     std::vector<Frame> m_frames;                     // running procedures
     ObjectPtr<DispatchObject> m_err;                 // the Err object
     friend class ScriptObject;
