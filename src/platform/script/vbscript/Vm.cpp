@@ -717,7 +717,7 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                     break;
                 }
                 case OpForEachNext: {
-                    auto *e = static_cast<Enumerator *>(base[ins.n].rawObject());
+                    auto *e = base[ins.n].isObject() ? static_cast<Enumerator *>(base[ins.n].rawObject()) : nullptr;
                     Variant v;
                     if (e && e->next(v)) {
                         var(ins).deref() = std::move(v);
