@@ -1,6 +1,7 @@
 // WScript and its helper objects (Arguments collection, standard streams).
 #include "WScriptObject.h"
 #include "platform/automation/ClassRegistry.h"
+#include "platform/automation/Dictionary.h"
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QThread>
@@ -93,6 +94,25 @@ public:
                 .property(QStringLiteral("Count"), 1, {}, VarType::Long, [](ArgumentsObject &o, CallArgs &) { return Variant(int(o.m_args.size())); })
                 .property(QStringLiteral("Length"), 2, {}, VarType::Long, [](ArgumentsObject &o, CallArgs &) { return Variant(int(o.m_args.size())); })
                 .method(QStringLiteral("Count"), 1, {}, VarType::Long, [](ArgumentsObject &o, CallArgs &) { return Variant(int(o.m_args.size())); })
+                .property(QStringLiteral("Named"), 3, {}, VarType::Object, [](ArgumentsObject &o, CallArgs &) {
+                    // "/name:value" and "/name" arguments, names without regard to case
+                    auto *d = new Dictionary;
+                    Variant hold(static_cast<DispatchObject *>(d));
+                    d->setCompareMode(1);
+                    for (const QString &a : o.m_args) {
+                        if (!a.startsWith(QLatin1Char('/')) || a.size() < 2) continue;
+                        int colon = int(a.indexOf(QLatin1Char(':')));
+                        QString name = colon < 0 ? a.mid(1) : a.mid(1, colon - 1);
+                        if (!d->exists(Variant(name))) d->add(Variant(name), colon < 0 ? Variant() : Variant(a.mid(colon + 1)));
+                    }
+                    return hold;
+                })
+                .property(QStringLiteral("Unnamed"), 4, {}, VarType::Object, [](ArgumentsObject &o, CallArgs &) {
+                    QStringList plain;
+                    for (const QString &a : o.m_args)
+                        if (!a.startsWith(QLatin1Char('/'))) plain << a;
+                    return Variant(static_cast<DispatchObject *>(new ArgumentsObject(plain)));
+                })
                 .property(QStringLiteral("_NewEnum"), DISPID_NEWENUM, {}, VarType::Object, [](ArgumentsObject &o, CallArgs &) {
                     QVector<Variant> items;
                     for (const QString &s : o.m_args) items.append(Variant(s));

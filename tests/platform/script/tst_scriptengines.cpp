@@ -281,6 +281,9 @@ void TstScriptEngines::host_data()
                                         << "WScript.Echo WScript.Arguments.Count, WScript.Arguments(0), WScript.ScriptName\n"
                                            "WScript.StdOut.WriteLine \"out\"\nWScript.Quit 3\nWScript.Echo \"not reached\""
                                         << QStringList{"a", "b c"} << 3 << "2 a s.vbs\nout\n" << "";
+    QTest::newRow("named arguments") << "n.vbs"
+                                     << "Set n = WScript.Arguments.Named\nWScript.Echo n.Exists(\"OUT\"), n(\"out\"), n.Exists(\"v\"), WScript.Arguments.Unnamed.Count, WScript.Arguments.Unnamed(0)"
+                                     << QStringList{"/out:file.txt", "plain", "/v"} << 0 << "True file.txt True 1 plain\n" << "";
     QTest::newRow("runtime error") << "e.vbs" << "WScript.Echo 1\n  x = 1 / 0\nWScript.Echo 2" << QStringList() << 1 << "1\n"
                                    << "(2, 3) Ошибка выполнения Microsoft VBScript: Деление на ноль\n";
     QTest::newRow("syntax error") << "y.vbs" << "WScript.Echo 1\nx = (1" << QStringList() << 1 << ""
