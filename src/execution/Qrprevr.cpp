@@ -202,7 +202,7 @@ bool TQRRussianPreview::eventFilter(QObject *watched, QEvent *event)
         bool own = false;
         for (QWidget *p = w; p; p = p->parentWidget())
             own = own || p == this;
-        if (w->isWindow() && !own && !qobject_cast<TQRRussianPreview *>(w) && !(w->windowFlags() & Qt::Popup))
+        if (w->isWindow() && !own && !qobject_cast<TQRRussianPreview *>(w) && w->windowType() != Qt::Popup && w->windowType() != Qt::ToolTip)
             QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
     return QMainWindow::eventFilter(watched, event);
@@ -282,6 +282,7 @@ void TQRRussianPreview::actnSaveExecute()
 {
     QFileDialog dlg(this, QStringLiteral("Save report"));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setNameFilter(SaveFilter());
     dlg.setDefaultSuffix(QLatin1String(savedReportExtension));
     if (ExecDialog(&dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
@@ -313,6 +314,7 @@ void TQRRussianPreview::actnLoadExecute()
     const QString ext = QLatin1String(savedReportExtension);
     QFileDialog dlg(this, QStringLiteral("Load report"));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setNameFilter(QString::fromUtf8(kSavedReportName) + QStringLiteral(" (*.") + ext + u')');
     if (ExecDialog(&dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return;

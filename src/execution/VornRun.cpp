@@ -55,6 +55,7 @@ QString askFileName(const QString &caption, QString *format)
     QFileDialog dlg(MainWindow(), caption);
     dlg.setObjectName(QStringLiteral("dlgReportFile"));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setNameFilters(filters);
     dlg.setDefaultSuffix(QStringLiteral("txt"));
     if (ExecDialog(&dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())

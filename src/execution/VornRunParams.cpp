@@ -169,8 +169,10 @@ public:
                 }
                 case ptInteger: p->Value = qint64(qRound64(loc.toDouble(t))); break;
                 case ptMultiLookup:
-                    p->Value = t;
-                    if (p->Lookup) p->Lookup->KeyValue = p->Lookup->DisplayText = t;
+                    if (p->Lookup && t != p->Lookup->KeyValue) {
+                        p->Value = t;
+                        p->Lookup->KeyValue = p->Lookup->DisplayText = t;
+                    }
                     break;
                 default: p->Value = ed->text(); break;
                 }
