@@ -163,7 +163,7 @@ files['client_invoices.xml'] = layout(
          label('lTotal', 107, 1, 48, 'Итого:', font=B, align='right top'),
          field('fTotal', 155, 1, 30, 'Query1.Total', fmt=MONEY, align='right top', font=B, frame='T'),
          calc('exWords', 0, 7, 185,
-              "'Сумма прописью: ' + NUMTORUS(Query1.Total, 'рубль', TRUE, 'копейка', 2, 'рубля', 'рублей', 'копейки', 'копеек')",
+              "'Сумма прописью: ' + NUMTORUS(Query1.Total, 'рублей', TRUE, 'копеек', 2, 'рубль', 'рубля', 'копейка', 'копейки')",
               height=9, wrap=True)], header='LinesHeader'),
      band('Summary', 'Summary', 12, [
          calc('exCount', 0, 3, 120, "'Накладных: ' + STR(COUNT())", font=B),
@@ -185,7 +185,7 @@ files['invoice_lines.xml'] = layout(
          field('fAmount', 155, 0, 30, 'Query1.Amount', fmt=MONEY, align='right top')], dataSet='Query1'),
      band('Summary', 'Summary', 14, [
          calc('exSum', 105, 1, 80, "'Итого: ' + FORMATNUMERIC('#,##0.00', SUM(Query1.Amount))", align='right top', font=B),
-         calc('exWords', 0, 7, 185, "NUMTORUS(SUM(Query1.Amount), 'рубль', TRUE, 'копейка', 2, 'рубля', 'рублей', 'копейки', 'копеек')")]),
+         calc('exWords', 0, 7, 185, "NUMTORUS(SUM(Query1.Amount), 'рублей', TRUE, 'копеек', 2, 'рубль', 'рубля', 'копейка', 'копейки')")]),
      page_footer()])
 
 # 4. Big buyers: prints every parameter value it was run with
