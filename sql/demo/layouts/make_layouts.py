@@ -248,12 +248,12 @@ files['clients.xml'] = layout(
     'Справочник клиентов',
     [dataset('TVornQuery', 'Query1', 'select 1')],
     [title_band('Справочник клиентов'),
-     header_row('Header', [('Name', 0, 60, 'Клиент'), ('Region', 60, 30, 'Регион'), ('Inn', 90, 25, 'ИНН'),
-                           ('Phone', 115, 35, 'Телефон'), ('Limit', 150, 35, 'Лимит', 'right top')]),
+     header_row('Header', [('Name', 0, 55, 'Клиент'), ('Region', 55, 47, 'Регион'), ('Inn', 102, 23, 'ИНН'),
+                           ('Phone', 125, 32, 'Телефон'), ('Limit', 157, 28, 'Лимит', 'right top')]),
      band('Detail', 'Detail', 9, [
-         field('fName', 0, 0, 60, 'Query1.Name'), field('fRegion', 60, 0, 30, 'Query1.Region'),
-         field('fInn', 90, 0, 25, 'Query1.Inn'), field('fPhone', 115, 0, 35, 'Query1.Phone'),
-         field('fLimit', 150, 0, 35, 'Query1.CreditLimit', fmt=MONEY, align='right top'),
+         field('fName', 0, 0, 55, 'Query1.Name'), field('fRegion', 55, 0, 47, 'Query1.Region'),
+         field('fInn', 102, 0, 23, 'Query1.Inn'), field('fPhone', 125, 0, 32, 'Query1.Phone'),
+         field('fLimit', 157, 0, 28, 'Query1.CreditLimit', fmt=MONEY, align='right top'),
          field('fAddress', 5, 4, 180, 'Query1.Address', font=(8, False))], dataSet='Query1'),
      band('Summary', 'Summary', 7, [calc('exCount', 0, 2, 185, "'Клиентов: ' + STR(COUNT())", font=B)]),
      page_footer()])
