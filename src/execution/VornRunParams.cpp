@@ -10,6 +10,8 @@
 #include "platform/data/Database.h"
 #include "platform/data/MemoryTable.h"
 #include "platform/data/Query.h"
+#include "platform/core/SettingsStore.h"
+#include "platform/core/SystemInfo.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -22,6 +24,17 @@
 using vorn::Query;
 
 namespace {
+
+vorn::SettingsStore *g_store = nullptr;
+
+vorn::SettingsStore *paramStore()
+{
+    if (!g_store) {
+        static vorn::SettingsStore programStore(vorn::sysinfo::executableBaseName());
+        g_store = &programStore;
+    }
+    return g_store;
+}
 
 std::unique_ptr<Query> openQuery(const QString &sql, const TParamAskMeList *list)
 {
@@ -190,9 +203,55 @@ private:
 
 } // namespace
 
+void RunSetParamStore(vorn::SettingsStore *store) { g_store = store; }
+
+bool RunSetParamText(TParamAskMe &p, const QString &text)
+{
+    const QString t = text.trimmed();
+    QLocale c = QLocale::c();
+    bool ok = true;
+    switch (p.IdParTyp) {
+    case ptDate: {
+        QDate d = QDate::fromString(t, Qt::ISODate);
+        if (!d.isValid()) d = QDate::fromString(t, QStringLiteral("dd.MM.yyyy"));
+        ok = d.isValid();
+        if (ok) p.Value = d;
+        break;
+    }
+    case ptDateTime: {
+        QDateTime d = QDateTime::fromString(t, Qt::ISODate);
+        if (!d.isValid()) d = QDateTime::fromString(t, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+        if (!d.isValid()) d = QDateTime::fromString(t, QStringLiteral("dd.MM.yyyy"));
+        ok = d.isValid();
+        if (ok) p.Value = d;
+        break;
+    }
+    case ptMoney: case ptNumber: {
+        const double v = c.toDouble(QString(t).replace(u',', u'.').remove(u' '), &ok);
+        if (ok) p.Value = v;
+        break;
+    }
+    case ptInteger: {
+        const qint64 v = t.toLongLong(&ok);
+        if (ok) p.Value = v;
+        break;
+    }
+    case ptLookup:
+        if (p.Lookup) p.Lookup->KeyValue = t;
+        break;
+    case ptMultiLookup:
+        p.Value = t;
+        if (p.Lookup) p.Lookup->KeyValue = p.Lookup->DisplayText = t;
+        break;
+    default: p.Value = text; break;
+    }
+    return ok;
+}
+
 std::unique_ptr<TParamAskMeList> RunBuildParamList(int objectId, int objectKind)
 {
     auto list = std::make_unique<TParamAskMeList>();
+    list->SetSettings(paramStore());
     QString where;
     if (objectKind == 3)
         where = QStringLiteral("where IdQuery=") + QString::number(objectId);
@@ -234,13 +293,24 @@ std::unique_ptr<TParamAskMeList> RunBuildParamList(int objectId, int objectKind)
     return list;
 }
 
-void RunApplyDefaults(TParamAskMeList *list)
+void RunApplyDefaults(TParamAskMeList *list, const QHash<QString, QString> &given)
 {
     for (int i = 0; i < list->Count(); ++i) {
         TParamAskMe &p = *list->Items(i);
+        const auto g = given.constFind(p.ParName);
+        if (g != given.constEnd()) {
+            if (!RunSetParamText(p, *g))
+                throw EParamAskMe(QStringLiteral("Неверное значение параметра %1: %2").arg(p.ParName, *g));
+            if (p.IdParTyp == ptLookup && p.Lookup) {
+                readLookup(p, list);
+                if (p.Lookup->KeyValue != g->trimmed())
+                    throw EParamAskMe(QStringLiteral("Параметр %1: в списке нет значения %2").arg(p.ParName, *g));
+            }
+            continue;
+        }
         loadStartValue(p, list);
         if (p.Lookup)
-            readLookup(p, list);
+            readLookup(p, list);  // a multiple choice starts with every row
     }
 }
 

@@ -173,6 +173,8 @@ private Q_SLOTS:
     void preview();
     void demoReports_data();
     void demoReports();
+    void batch_data();
+    void batch();
 
 private:
     void drivers();
@@ -862,6 +864,64 @@ void TstReportRun::demoReports()
     QVERIFY(ExecuteReport(id, report, nullptr, true, etLayout, dsFile, dir + "/" + file + ".png", rmRun));
     QVERIFY(QFile::exists(dir + "/" + file + ".png") || QFile::exists(dir + "/" + file + "-1.png"));
     checkContextCleared();
+}
+
+// ------------------------------------------------------------------ vornreport by report Id
+
+void TstReportRun::batch_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("text");  // in the output's text, or in standard error on failure
+    const QStringList login{"--profile", "Demo", "-u", "director", "--password", "director"};
+    QTest::newRow("period given, regions at their start") << login + QStringList{"-p", "DateFrom=2025-01-01", "-p", "DateTo=31.01.2025"}
+                                                          << "sales.pdf" << 0 << "с 01.01.2025 по 31.01.2025";
+    QTest::newRow("lookup key given, dates from DefSQL") << login + QStringList{"-p", "Client=5"} << "client.pdf" << 0 << "Сумма прописью:";
+    QTest::newRow("other format by --format") << login + QStringList{"--format", "txt"} << "clients.out" << 0 << "Справочник клиентов";
+    QTest::newRow("key not in the list") << login + QStringList{"-p", "Client=99999"} << "none.pdf" << 1 << "в списке нет значения 99999";
+    QTest::newRow("wrong password") << QStringList{"--profile", "Demo", "-u", "director", "--password", "x"} << "none.pdf" << 1
+                                    << "Login failed for user 'director'.";
+}
+
+void TstReportRun::batch()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, output);
+    QFETCH(int, exitCode);
+    QFETCH(QString, text);
+    const QString ini = m_dir.filePath("VornConn.ini");
+    {
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(("[Connections]\nDemo=Demo\n[Demo]\nDriver=SQLITE\nDATABASE NAME=" + m_sqlite + "\n").toUtf8());
+    }
+    const QString report = output.startsWith("sales") ? "Продажи по регионам за период"
+                         : output.startsWith("clients") ? "Справочник клиентов" : "Накладные клиента с составом";
+    int id = 0, before = 0;
+    {
+        Session s("SQLITE", m_sqlite);
+        id = idOf("VornForm", report);
+        before = logCount(1, id);
+    }
+    const QString out = m_dir.filePath(output);
+    QFile::remove(out);
+    QProcess p;
+    p.start(qEnvironmentVariable("VORN_BINARY_DIR") + "/bin/vornreport",
+            QStringList{"--report-id", QString::number(id), "--ini", ini} + args + QStringList{out});
+    QVERIFY(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(p.exitCode(), exitCode);
+    Session s("SQLITE", m_sqlite);
+    if (exitCode != 0) {
+        QVERIFY2(err.contains(text), qPrintable(err));
+        QVERIFY(!QFile::exists(out));
+        QCOMPARE(logCount(1, id), before);
+        return;
+    }
+    const QString got = output.endsWith(".pdf") ? pdfText(out) : fileText(out);
+    QVERIFY2(got.contains(text), qPrintable(err + got.left(500)));
+    QCOMPARE(logCount(1, id), before + 1);  // a batch run is logged like any other
 }
 
 QTEST_MAIN(TstReportRun)
