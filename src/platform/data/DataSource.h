@@ -3,6 +3,7 @@
 #pragma once
 #include <QObject>
 #include <QPointer>
+#include "platform/data/Dataset.h"
 
 namespace vorn {
 

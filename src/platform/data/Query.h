@@ -5,6 +5,7 @@
 #pragma once
 #include "platform/data/Dataset.h"
 #include "platform/data/Param.h"
+#include "platform/data/DataSource.h"
 
 #include <QPointer>
 #include <QStringList>
