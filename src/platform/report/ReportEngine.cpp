@@ -14,7 +14,6 @@
 #include <QImage>
 #include <QLocale>
 #include <QSet>
-#include <QTextDocument>
 #include <cmath>
 #include <zint.h>
 
@@ -616,25 +615,62 @@ struct ReportEngine::Private : public ExpressionContext
             bg.band = b.nameIndex;
             c.items.append(bg);
         }
+        // a before-print hook may add or remove items of the band
+        if (b.items.size() != size_t(rb.items.size())) {
+            const size_t old = b.items.size();
+            b.items.resize(rb.items.size());
+            for (size_t i = old; i < b.items.size(); ++i)
+                compileItem(b, int(i));
+        }
         for (int i = 0; i < rb.items.size(); ++i) {
             const ReportItem &it = rb.items[i];
             ItemRt &rt = b.items[i];
-            if (rt.expr.text() != it.expression && it.type != ItemType::Label)
+            if ((rt.expr.text() != it.expression && it.type != ItemType::Label) || rt.condition.text() != it.printCondition)
                 compileItem(b, i);
             if (!it.printCondition.isEmpty() && !evalChecked(rt.condition).toBool())
                 continue;
             QRectF r = it.geometry;
+            // the counting pass needs heights only: items that cannot grow are not built
+            if (countOnly && !(it.autoHeight && (isTextItem(it.type)))) {
+                maxBottom = qMax(maxBottom, r.bottom());
+                continue;
+            }
+            if (it.type == ItemType::RichText) {
+                const QString html = it.expression.isEmpty() ? it.text : evalChecked(rt.expr).toString();
+                double h = 0;
+                const QList<TextRun> runs = layoutRichText(html, pageFont(it), it.color.rgba(), r.width(), &h);
+                if (it.autoHeight && (h > r.height() || rb.canShrink)) r.setHeight(h);
+                if (it.background.isValid()) {
+                    PageItem bg;
+                    bg.kind = PageItem::Rect;
+                    bg.rect = r;
+                    bg.fill = it.background.rgba();
+                    bg.band = b.nameIndex;
+                    bg.source = rt.source;
+                    c.items.append(bg);
+                }
+                for (const TextRun &run : runs) {
+                    if (!it.autoHeight && run.rect.bottom() > r.height() + 0.01) break;
+                    PageItem p;
+                    p.kind = PageItem::Text;
+                    p.alignment = quint16(Qt::AlignLeft | Qt::AlignTop);
+                    p.font = pages->fontIndex(run.font);
+                    p.color = run.color;
+                    p.text = run.text;
+                    p.rect = run.rect.translated(r.topLeft());
+                    p.band = b.nameIndex;
+                    p.source = rt.source;
+                    c.items.append(p);
+                }
+                addFrame(c.items, it, r, b.nameIndex, rt.source);
+                maxBottom = qMax(maxBottom, r.bottom());
+                continue;
+            }
             if (isTextItem(it.type)) {
                 QString text;
                 switch (it.type) {
                 case ItemType::Label: text = it.text; break;
                 case ItemType::SystemData: text = systemText(it); break;
-                case ItemType::RichText: {
-                    QTextDocument doc;
-                    doc.setHtml(it.expression.isEmpty() ? it.text : evalChecked(rt.expr).toString());
-                    text = doc.toPlainText();
-                    break;
-                }
                 case ItemType::Memo:
                     text = it.expression.isEmpty() ? it.text : formatValue(evalChecked(rt.expr), it.displayFormat);
                     break;
@@ -1047,7 +1083,7 @@ struct ReportEngine::Private : public ExpressionContext
                 Q_EMIT q->progress(qMin(p, 99));
             }
         }
-        if (progressive && sinceEvents.elapsed() > 40) {
+        if (progressive && QCoreApplication::instance() && sinceEvents.elapsed() > 40) {
             QCoreApplication::processEvents();
             sinceEvents.restart();
             if (cancelled) throw Cancelled{};

@@ -4,6 +4,7 @@
 // written through a temporary file and renamed when complete.
 #include "platform/report/ReportExport.h"
 #include "platform/report/ReportPainter.h"
+#include "platform/report/ReportPdf.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <QImage>
 #include <QLocale>
 #include <QPageSize>
-#include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QSvgGenerator>
@@ -82,30 +82,9 @@ QList<QList<const PageItem *>> textRows(const ReportPage &page)
 bool exportPdf(const ReportPages &pages, const QString &fileName, QString *error)
 {
     QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly))
-        return fail(error, cannotWrite(fileName, f.errorString()));
-    {
-        QPdfWriter w(&f);
-        w.setResolution(1200);
-        w.setTitle(pages.title());
-        w.setCreator(QStringLiteral("Vorn"));
-        w.setPageMargins(QMarginsF(0, 0, 0, 0));
-        const QSizeF first = pages.pageCount() ? pages.page(0).size : QSizeF(210, 297);
-        w.setPageSize(QPageSize(first, QPageSize::Millimeter));
-        QPainter p;
-        if (!p.begin(&w))
-            return fail(error, cannotWrite(fileName, QStringLiteral("PDF не создан")));
-        for (int i = 0; i < pages.pageCount(); ++i) {
-            if (i > 0) {
-                w.setPageSize(QPageSize(pages.page(i).size, QPageSize::Millimeter));
-                w.newPage();
-            }
-            paintPage(p, pages, i);
-        }
-        p.end();
-    }
-    if (!f.commit())
-        return fail(error, cannotWrite(fileName, f.errorString()));
+    QString why;
+    if (!f.open(QIODevice::WriteOnly) || !writePdf(pages, &f, &why) || !f.commit())
+        return fail(error, cannotWrite(fileName, why.isEmpty() ? f.errorString() : why));
     return true;
 }
 
@@ -200,41 +179,59 @@ QString pagesToText(const ReportPages &pages)
             if (it.kind == PageItem::Text && !it.text.isEmpty()) minLeft = qMin(minLeft, it.rect.left());
     if (minLeft > 1e8) minLeft = 0;
     QString out;
+    struct Piece
+    {
+        double top;
+        double left, right;
+        Qt::Alignment align;
+        QString text;
+    };
     for (int pi = 0; pi < pages.pageCount(); ++pi) {
-        const ReportPage &page = pages.page(pi);
-        std::map<int, QString> grid;   // row -> line
-        auto put = [&](int row, int col, const QString &s) {
-            QString &line = grid[row];
-            if (line.size() < col + s.size())
-                line = line.leftJustified(col + int(s.size()), u' ');
-            for (int k = 0; k < s.size(); ++k)
-                line[col + k] = s.at(k);
-        };
-        for (const PageItem &it : page.items) {
+        // every line of text is a piece; pieces whose tops are close share a row,
+        // and rows follow one another so lines at different heights never collide
+        QVector<Piece> pieces;
+        for (const PageItem &it : pages.page(pi).items) {
             if (it.kind != PageItem::Text || it.text.isEmpty()) continue;
             const QStringList lines = it.lines.isEmpty() ? it.text.split(u'\n') : it.lines;
             const double lh = it.lineHeight > 0 ? it.lineHeight : gridLineHeight;
-            const Qt::Alignment al(it.alignment);
             for (int li = 0; li < lines.size(); ++li) {
                 const QString s = lines.at(li).trimmed();
-                if (s.isEmpty()) continue;
-                const int row = int(std::floor((it.rect.top() + li * lh) / gridLineHeight + 0.5));
-                const int left = int(std::lround((it.rect.left() - minLeft) / gridCharWidth));
-                const int right = int(std::lround((it.rect.right() - minLeft) / gridCharWidth));
-                int col = left;
-                if (al & Qt::AlignRight) col = qMax(left, right - int(s.size()));
-                else if (al & Qt::AlignHCenter) col = qMax(left, left + (right - left - int(s.size())) / 2);
-                put(row, col, s);
+                if (!s.isEmpty())
+                    pieces.append({it.rect.top() + li * lh, it.rect.left() - minLeft, it.rect.right() - minLeft, Qt::Alignment(it.alignment), s});
             }
         }
+        std::stable_sort(pieces.begin(), pieces.end(), [](const Piece &a, const Piece &b) { return a.top < b.top; });
         if (pi > 0) out += u'\f';
-        int last = grid.empty() ? 0 : grid.begin()->first;
-        for (const auto &[row, line] : grid) {
-            // keep vertical gaps of at most one empty line
-            if (row > last + 1) out += u'\n';
-            out += line.trimmed().isEmpty() ? QString() : QString(line).remove(QRegularExpression(QStringLiteral("\\s+$")));
-            out += u'\n';
-            last = row;
+        // rows first, then each row left to right
+        QList<QVector<Piece>> rows;
+        QList<double> gaps;
+        double rowTop = -1e9;
+        for (const Piece &p : pieces) {
+            if (p.top - rowTop > 1.5) {
+                gaps.append(rowTop > -1e8 ? p.top - rowTop : 0);
+                rows.append(QVector<Piece>());
+                rowTop = p.top;
+            }
+            rows.last().append(p);
+        }
+        for (int r = 0; r < rows.size(); ++r) {
+            if (gaps[r] > 1.8 * gridLineHeight) out += u'\n';   // keep a visible gap as one empty line
+            QVector<Piece> &row = rows[r];
+            std::stable_sort(row.begin(), row.end(), [](const Piece &a, const Piece &b) { return a.left < b.left; });
+            QString line;
+            for (const Piece &p : row) {
+                const int left = int(std::lround(p.left / gridCharWidth));
+                const int right = int(std::lround(p.right / gridCharWidth));
+                int col = left;
+                if (p.align & Qt::AlignRight) col = qMax(left, right - int(p.text.size()));
+                else if (p.align & Qt::AlignHCenter) col = qMax(left, left + (right - left - int(p.text.size())) / 2);
+                // never write over text already in the row: move right past it
+                int end = int(line.size());
+                while (end > 0 && line.at(end - 1) == u' ') --end;
+                if (end > 0 && col <= end) col = end + 1;
+                line = line.leftJustified(col, u' ') + p.text;
+            }
+            out += line + u'\n';
         }
     }
     return out;
@@ -386,16 +383,29 @@ bool exportXlsx(const ReportPages &pages, const QString &fileName, QString *erro
     const QByteArray sheetName = (pages.title().isEmpty() ? QStringLiteral("Отчёт") : pages.title().left(31))
                                      .replace(QRegularExpression(QStringLiteral("[\\[\\]:*?/\\\\]")), QStringLiteral("_")).toUtf8();
     lxw_worksheet *ws = workbook_add_worksheet(wb, sheetName.constData());
-    std::map<int, lxw_format *> formats;
-    auto formatFor = [&](int font) -> lxw_format * {
-        if (font < 0 || font >= pages.fonts().size()) return nullptr;
-        auto it = formats.find(font);
+    // one cell format per font and number shape, so "1 060,50" stays 1 060,50 in the sheet
+    std::map<QString, lxw_format *> formats;
+    const QLocale loc;
+    auto formatFor = [&](int font, const QString &text, bool number) -> lxw_format * {
+        QString numFormat;
+        if (number) {
+            const int dec = text.lastIndexOf(loc.decimalPoint());
+            const int decimals = dec < 0 ? 0 : int(text.size()) - dec - 1;
+            const bool grouped = text.contains(loc.groupSeparator()) || text.contains(u' ') || text.contains(QChar(0x00a0));
+            numFormat = (grouped ? QStringLiteral("#,##0") : QStringLiteral("0")) + (decimals > 0 ? u'.' + QString(decimals, u'0') : QString());
+        }
+        const bool known = font >= 0 && font < pages.fonts().size();
+        const QString key = QString::number(known ? font : -1) + u'|' + numFormat;
+        auto it = formats.find(key);
         if (it != formats.end()) return it->second;
-        const PageFont &f = pages.fonts().at(font);
         lxw_format *fmt = workbook_add_format(wb);
-        if (f.bold) format_set_bold(fmt);
-        if (f.italic) format_set_italic(fmt);
-        formats[font] = fmt;
+        if (known) {
+            const PageFont &f = pages.fonts().at(font);
+            if (f.bold) format_set_bold(fmt);
+            if (f.italic) format_set_italic(fmt);
+        }
+        if (!numFormat.isEmpty()) format_set_num_format(fmt, numFormat.toUtf8().constData());
+        formats[key] = fmt;
         return fmt;
     };
     for (int c = 0; c < edges.size(); ++c) {
@@ -410,11 +420,10 @@ bool exportXlsx(const ReportPages &pages, const QString &fileName, QString *erro
                 int col = qMax(columnOf(it->rect.left()), lastCol + 1);
                 lastCol = col;
                 double v = 0;
-                lxw_format *fmt = formatFor(it->font);
                 if (cellNumber(it->text, &v))
-                    worksheet_write_number(ws, row, lxw_col_t(col), v, fmt);
+                    worksheet_write_number(ws, row, lxw_col_t(col), v, formatFor(it->font, it->text, true));
                 else
-                    worksheet_write_string(ws, row, lxw_col_t(col), it->text.toUtf8().constData(), fmt);
+                    worksheet_write_string(ws, row, lxw_col_t(col), it->text.toUtf8().constData(), formatFor(it->font, it->text, false));
             }
             ++row;
         }

@@ -46,6 +46,12 @@ ReportValue ReportValue::fromVariant(const QVariant &v)
     case QMetaType::QDate: return ReportValue(QDateTime(v.toDate(), QTime(0, 0)));
     case QMetaType::QTime: return ReportValue(QDateTime(zeroDate, v.toTime()));
     case QMetaType::QDateTime: return ReportValue(v.toDateTime());
+    case QMetaType::QByteArray: {
+        ReportValue b;
+        b.m_type = Binary;
+        b.m_bytes = v.toByteArray();
+        return b;
+    }
     default: return ReportValue(v.toString());
     }
 }
@@ -89,6 +95,7 @@ QString ReportValue::toString() const
     case Integer: return QString::number(m_int);
     case Float: return displayLocale().toString(m_float, 'f', QLocale::FloatingPointShortest);
     case String: case Error: return m_string;
+    case Binary: return QStringLiteral("(BLOB)");
     case DateTime: {
         if (m_date.date() == zeroDate)
             return m_date.time().toString(QStringLiteral("hh:mm:ss"));
@@ -108,6 +115,7 @@ QVariant ReportValue::toVariant() const
     case Float: return m_float;
     case String: case Error: return m_string;
     case DateTime: return m_date;
+    case Binary: return m_bytes;
     default: return QVariant();
     }
 }
@@ -121,6 +129,7 @@ QString ReportValue::typeName() const
     case Float: return QStringLiteral("FLOAT");
     case String: return QStringLiteral("STRING");
     case DateTime: return QStringLiteral("DATETIME");
+    case Binary: return QStringLiteral("BLOB");
     case Error: return QStringLiteral("ERROR");
     }
     return QString();
@@ -218,6 +227,8 @@ QString formatDateTime(const QString &format, const QDateTime &value)
     const QTime t = value.time();
     QString out;
     bool lastWasHour = false;
+    // "d mmmm yyyy" wants the genitive month ("11 декабря"), a month alone the nominative
+    const bool withDay = format.contains(u'd', Qt::CaseInsensitive);
     for (int i = 0; i < format.size();) {
         const QChar c = format.at(i);
         const QChar lc = c.toLower();
@@ -242,7 +253,7 @@ QString formatDateTime(const QString &format, const QDateTime &value)
             else if (n == 1) out += QString::number(d.month());
             else if (n == 2) out += QStringLiteral("%1").arg(d.month(), 2, 10, QLatin1Char('0'));
             else if (n == 3) out += loc.standaloneMonthName(d.month(), QLocale::ShortFormat);
-            else out += loc.standaloneMonthName(d.month(), QLocale::LongFormat);
+            else out += withDay ? loc.monthName(d.month(), QLocale::LongFormat) : loc.standaloneMonthName(d.month(), QLocale::LongFormat);
             lastWasHour = false;
         } else if (lc == u'y') {
             out += n <= 2 ? QStringLiteral("%1").arg(d.year() % 100, 2, 10, QLatin1Char('0')) : QString::number(d.year());
@@ -437,6 +448,12 @@ private:
 
     ExpressionNode *make(NodeKind k)
     {
+        // evaluation recurses along the tree: bound its size as well as its depth
+        if (m_e.m_pool.size() > 20000 && m_error.isEmpty()) {
+            fail(QStringLiteral("слишком длинное выражение"));
+            m_tok = Tok::End;
+            m_pos = int(m_s.size());
+        }
         m_e.m_pool.push_back(std::make_unique<ExpressionNode>());
         m_e.m_pool.back()->kind = k;
         return m_e.m_pool.back().get();
@@ -575,6 +592,13 @@ private:
     }
     ExpressionNode *parseUnary()
     {
+        // a damaged layout must not exhaust the stack with thousands of brackets
+        struct Depth { int &d; explicit Depth(int &x) : d(++x) {} ~Depth() { --d; } } depth(m_depth);
+        if (m_depth > 200) {
+            fail(QStringLiteral("слишком глубокая вложенность"));
+            m_tok = Tok::End;
+            return make(NodeKind::Constant);
+        }
         if (m_tok == Tok::Op && (m_text == u"-" || m_text == u"+")) {
             const QString op = m_text;
             next();
@@ -727,6 +751,7 @@ private:
     Tok m_tok = Tok::End;
     QString m_text;
     QString m_error;
+    int m_depth = 0;
 };
 
 Expression Expression::compile(const QString &text, const FunctionRegistry &functions)

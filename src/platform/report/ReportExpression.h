@@ -16,7 +16,7 @@ namespace vorn::report {
 class ReportValue
 {
 public:
-    enum Type { Null, Boolean, Integer, Float, String, DateTime, Error };
+    enum Type { Null, Boolean, Integer, Float, String, DateTime, Binary, Error };
 
     ReportValue() = default;
     ReportValue(bool b) : m_type(Boolean), m_int(b) {}
@@ -48,6 +48,7 @@ private:
     double m_float = 0;
     QString m_string;
     QDateTime m_date;
+    QByteArray m_bytes;                               // Binary: BLOB fields (images)
 };
 
 // What a running expression can ask of its surroundings.

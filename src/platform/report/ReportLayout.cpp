@@ -3,6 +3,34 @@
 // elements and attributes of a later minor revision are carried through unchanged.
 #include "platform/report/ReportLayout.h"
 
+/*
+** The document, version 1 (sizes in millimetres, flags "true"/"false"):
+**
+**   <VornReport version="1" title="..." [printIfEmpty="false"]>
+**     <Page paper="A4|A5|A3|B5|Letter|Legal|Custom" orientation="portrait|landscape"
+**           [width height] marginLeft marginTop marginRight marginBottom columns [columnSpacing]/>
+**     <Font family size [bold italic underline strikeout]/>           default font
+**     <DataSets>
+**       <DataSet class="TVornQuery" name="Query1" DatabaseConnName="dbMain" [MasterSource Tag]><SQL>...</SQL></DataSet>
+**       <DataSet class="TRxMemoryData|TClientDataSet" name="usrPARAM"><Field name type/>...<Row><V>..</V></Row></DataSet>
+**       <DataSet class="TDataSource" name="dsQuery1" DataSet="Query1"/>
+**     </DataSets>
+**     <Bands>
+**       <Band type="Title|PageHeader|ColumnHeader|Detail|SubDetail|GroupHeader|GroupFooter|Summary|PageFooter|Child|Background|Overlay"
+**             name height [dataSet master detail expression header parent newPage repeat printIfEmpty canGrow canShrink
+**             keepTogether startNewPage printOnBottom printOnFirstPage printOnLastPage printCount condition background]>
+**         <Item type="Label|DataField|Expression|SystemData|Memo|RichText|Line|Rectangle|RoundRect|Ellipse|Image|DBImage|CheckBox|Barcode"
+**               name left top width height [format system color background align wordWrap autoHeight frame="LTRB"
+**               frameWidth frameColor penWidth radius keepAspect barcode barcodeText condition]>
+**           <Text>..</Text> <Expression>..</Expression> <Font .../> <Image>base64</Image>
+**         </Item>
+**       </Band>
+**     </Bands>
+**   </VornReport>
+**
+** A reader of version 1 keeps any other element or attribute and writes it back.
+*/
+
 #include <QFile>
 #include <QSaveFile>
 #include <QSet>
@@ -369,6 +397,8 @@ ReportBand readBand(QXmlStreamReader &r)
         throw LoadError{QStringLiteral("неизвестный вид полосы \"%1\"").arg(type)};
     b.name = a.str(QStringLiteral("name"));
     b.height = a.num(QStringLiteral("height"), b.height);
+    if (b.height < 0 || b.height > 10000)
+        throw LoadError{QStringLiteral("недопустимая высота полосы \"%1\": %2").arg(b.name).arg(b.height)};
     b.dataSet = a.str(QStringLiteral("dataSet"));
     b.masterBand = a.str(QStringLiteral("master"));
     b.detailBand = a.str(QStringLiteral("detail"));

@@ -2,7 +2,11 @@
 // painters draw unhinted at their own resolution and land on the same positions.
 #include "platform/report/ReportText.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QImage>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QRegularExpression>
 
 namespace vorn::report {
@@ -88,6 +92,47 @@ QStringList TextMeasure::wrap(const QString &text, double widthMm) const
         out.append(line.trimmed().isEmpty() ? QString() : QString(line).remove(QRegularExpression(QStringLiteral(" +$"))));
     }
     return out;
+}
+
+QList<TextRun> layoutRichText(const QString &html, const PageFont &base, QRgb color, double widthMm, double *heightMm)
+{
+    const double k = 25.4 / measureDpi;
+    QTextDocument doc;
+    doc.documentLayout()->setPaintDevice(const_cast<QPaintDevice *>(measureDevice()));
+    doc.setDefaultFont(toQFont(base));
+    doc.setDocumentMargin(0);
+    doc.setHtml(html);
+    doc.setTextWidth(widthMm / k);
+    QList<TextRun> runs;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const QTextLayout *lay = b.layout();
+        const QPointF origin = doc.documentLayout()->blockBoundingRect(b).topLeft();
+        const QString blockText = b.text();
+        for (int li = 0; li < lay->lineCount(); ++li) {
+            const QTextLine line = lay->lineAt(li);
+            const int ls = line.textStart(), le = ls + line.textLength();
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextFragment f = it.fragment();
+                const int fs = f.position() - b.position(), fe = fs + f.length();
+                const int from = qMax(ls, fs), to = qMin(le, fe);
+                if (from >= to) continue;
+                const QString t = blockText.mid(from, to - from);
+                if (t.trimmed().isEmpty()) continue;
+                const QTextCharFormat cf = f.charFormat();
+                const QFont qf = cf.font().resolve(doc.defaultFont());
+                TextRun run;
+                run.text = t;
+                run.font = PageFont{qf.family(), qf.pointSizeF() > 0 ? qf.pointSizeF() : base.size, qf.bold(), qf.italic(),
+                                    qf.underline(), qf.strikeOut()};
+                run.color = cf.foreground().style() != Qt::NoBrush ? cf.foreground().color().rgba() : color;
+                const double x1 = line.cursorToX(from), x2 = line.cursorToX(to);
+                run.rect = QRectF((origin.x() + x1) * k, (origin.y() + line.y()) * k, (x2 - x1) * k, line.height() * k);
+                runs.append(run);
+            }
+        }
+    }
+    if (heightMm) *heightMm = doc.size().height() * k;
+    return runs;
 }
 
 } // namespace vorn::report

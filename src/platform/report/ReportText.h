@@ -30,4 +30,15 @@ private:
     double m_ascent;
 };
 
+// Rich text (HTML) laid out into runs of one font each, positions in mm
+// relative to the item's top left; each run becomes a text item of the page.
+struct TextRun
+{
+    QString text;
+    PageFont font;
+    QRgb color;
+    QRectF rect;
+};
+QList<TextRun> layoutRichText(const QString &html, const PageFont &base, QRgb color, double widthMm, double *heightMm);
+
 } // namespace vorn::report

@@ -3,6 +3,7 @@
 // Parameters given on the command line reach SQL as :Name and layouts as usrPARAM.Name.
 #include "tools/vornreport/CatalogueReport.h"
 #include "platform/report/ReportEngine.h"
+#include "platform/core/IniFile.h"
 #include "platform/report/ReportExport.h"
 
 #include <QApplication>
@@ -83,8 +84,10 @@ int main(int argc, char **argv)
     const QCommandLineOption pagesOpt(QStringLiteral("pages"), QStringLiteral("Printer page range from-to."), QStringLiteral("range"));
     const QCommandLineOption copiesOpt(QStringLiteral("copies"), QStringLiteral("Printer copies."), QStringLiteral("n"), QStringLiteral("1"));
     const QCommandLineOption printerOpt(QStringLiteral("printer"), QStringLiteral("Printer name (default printer otherwise)."), QStringLiteral("name"));
+    const QCommandLineOption profileOpt(QStringLiteral("profile"), QStringLiteral("Connection profile (a section of VornConn.ini) to connect with; login by --user and --password."), QStringLiteral("name"));
+    const QCommandLineOption iniOpt(QStringLiteral("ini"), QStringLiteral("Profile file (default: VornConn.ini in the current directory, else beside vornreport)."), QStringLiteral("file"));
     const QCommandLineOption statsOpt(QStringLiteral("stats"), QStringLiteral("Print timings to standard error: data fetch, first page, generation, export."));
-    for (const auto &o : {sqliteOpt, driverOpt, hostOpt, portOpt, dbOpt, userOpt, passOpt, paramOpt, formatOpt, dpiOpt, pagesOpt, copiesOpt, printerOpt, statsOpt})
+    for (const auto &o : {sqliteOpt, profileOpt, iniOpt, driverOpt, hostOpt, portOpt, dbOpt, userOpt, passOpt, paramOpt, formatOpt, dpiOpt, pagesOpt, copiesOpt, printerOpt, statsOpt})
         cl.addOption(o);
     // catalogue mode: vornreport --report-id N --profile P -u login [--password pw] [-p Name=Value] output
     const QCommandLineOption reportOpt(QStringLiteral("report-id"), QStringLiteral("Catalogue mode: render the catalogue report with this Id (the only positional argument is then the output)."), QStringLiteral("id"));
@@ -118,7 +121,35 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     clock.start();
     QSqlDatabase db;
-    if (cl.isSet(sqliteOpt) || cl.isSet(driverOpt)) {
+    if (cl.isSet(profileOpt)) {
+        QString iniName = cl.value(iniOpt);
+        if (iniName.isEmpty())
+            iniName = QFileInfo::exists(QStringLiteral("VornConn.ini")) ? QStringLiteral("VornConn.ini")
+                                                                      : QCoreApplication::applicationDirPath() + QStringLiteral("/VornConn.ini");
+        vorn::IniFile ini;
+        if (!ini.load(iniName))
+            return failWith(QStringLiteral("cannot read profile file %1").arg(iniName));
+        const QString profile = cl.value(profileOpt);
+        if (!ini.hasSection(profile))
+            return failWith(QStringLiteral("no profile \"%1\" in %2").arg(profile, iniName));
+        const QString driver = ini.value(profile, QStringLiteral("Driver")).toUpper();
+        const QString server = ini.value(profile, QStringLiteral("SERVER NAME"));
+        const QString database = ini.value(profile, QStringLiteral("DATABASE NAME"));
+        db = QSqlDatabase::addDatabase(qtDriver(driver), QStringLiteral("dbMain"));
+        if (driver == u"MSSQL") {
+            db.setDatabaseName(QStringLiteral("Driver={FreeTDS};Server=%1;Database=%2;TDS_Version=7.4;ClientCharset=UTF-8").arg(server, database));
+        } else {
+            db.setDatabaseName(database);
+            const QString host = server.section(u':', 0, 0);
+            db.setHostName(host);
+            if (server.contains(u':')) db.setPort(server.section(u':', 1).toInt());
+        }
+        if (cl.isSet(portOpt)) db.setPort(cl.value(portOpt).toInt());
+        db.setUserName(cl.value(userOpt));
+        db.setPassword(cl.isSet(passOpt) ? cl.value(passOpt) : qEnvironmentVariable("VORN_PASSWORD"));
+        if (!db.open())
+            return failWith(QStringLiteral("cannot connect: %1").arg(db.lastError().text()));
+    } else if (cl.isSet(sqliteOpt) || cl.isSet(driverOpt)) {
         const QString driver = cl.isSet(sqliteOpt) ? QStringLiteral("QSQLITE") : qtDriver(cl.value(driverOpt));
         db = QSqlDatabase::addDatabase(driver, QStringLiteral("dbMain"));
         if (cl.isSet(sqliteOpt)) {

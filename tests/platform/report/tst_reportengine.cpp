@@ -3,6 +3,7 @@
 // real SQLite file, loop bands with the before-print hook, progressive runs.
 #include "ReportTestUtil.h"
 
+#include <QBuffer>
 #include <QSqlError>
 #include <QtTest>
 
@@ -55,6 +56,7 @@ private Q_SLOTS:
     void loaderHooks();
     void missingDataSet();
     void progressiveAndCancel();
+    void blobImageAndCheckBox();
 
 private:
     QTemporaryDir m_dir;
@@ -511,6 +513,47 @@ void TestReportEngine::progressiveAndCancel()
     QCOMPARE(engine.errorString(), QStringLiteral("Формирование отчёта прервано"));
     QCOMPARE(pages.pageCount(), 10);
     QVERIFY(!pages.isFinished());
+}
+
+void TestReportEngine::blobImageAndCheckBox()
+{
+    QImage red(40, 20, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QByteArray png;
+    QBuffer buf(&png);
+    buf.open(QIODevice::WriteOnly);
+    red.save(&buf, "PNG");
+    QSqlQuery q(m_db);
+    QVERIFY(q.exec(QStringLiteral("create table pics(id integer, pic blob, ok integer)")));
+    QVERIFY(q.prepare(QStringLiteral("insert into pics values (?, ?, ?)")));
+    for (int i = 1; i <= 2; ++i) {
+        q.addBindValue(i);
+        q.addBindValue(i == 1 ? QVariant(png) : QVariant(QMetaType(QMetaType::QByteArray)));
+        q.addBindValue(i == 1 ? 1 : 0);
+        QVERIFY(q.exec());
+    }
+    ReportLayout l = smallPageLayout();
+    auto &d = l.addBand(BandType::Detail, QStringLiteral("detail"), 25);
+    d.dataSet = QStringLiteral("Pics");
+    ReportItem img = textItem(ItemType::DBImage, QStringLiteral("pic"), 0, 0, 40, 40, QStringLiteral("Pics.pic"));
+    img.geometry = QRectF(0, 0, 40, 20);
+    d.items.append(img);
+    d.items.append(textItem(ItemType::CheckBox, QStringLiteral("ok"), 50, 0, 5, 5, QStringLiteral("Pics.ok = 1")));
+    ReportEngine engine;
+    engine.setLayout(l);
+    engine.addDataSet(std::make_unique<SqlReportDataSet>(QStringLiteral("Pics"), m_db, QStringLiteral("select * from pics order by id")));
+    ReportPages pages;
+    QVERIFY2(engine.run(&pages), qPrintable(engine.errorString()));
+    QList<const PageItem *> images, checkLines;
+    for (const PageItem &it : pages.page(0).items) {
+        if (it.kind == PageItem::Image) images.append(&it);
+        if (it.kind == PageItem::Line) checkLines.append(&it);
+    }
+    QCOMPARE(images.size(), 1);                   // the null BLOB prints nothing
+    QCOMPARE(images[0]->rect, QRectF(10, 10, 40, 20));   // aspect 2:1 fills the 40 x 20 box
+    QCOMPARE(pages.images().at(images[0]->image).pixel(5, 5), qRgb(255, 0, 0));
+    QCOMPARE(checkLines.size(), 2);               // one tick, in the first row only
+    QVERIFY(checkLines[0]->rect.bottom() < 10 + 25);
 }
 
 QTEST_MAIN(TestReportEngine)

@@ -62,6 +62,7 @@ class TestReportExport : public QObject
 private Q_SLOTS:
     void initTestCase();
     void pdf();
+    void pdfFallbackGlyphs();
     void png();
     void svg();
     void text();
@@ -168,6 +169,24 @@ void TestReportExport::pdf()
         if (!line.trimmed().isEmpty()) QVERIFY2(line.contains(QStringLiteral(" yes ")), qPrintable(line));   // embedded
 }
 
+void TestReportExport::pdfFallbackGlyphs()
+{
+    // Liberation Sans has no rouble sign: it must still come out, from DejaVu
+    ReportLayout l;
+    ReportItem it = label(QStringLiteral("price"), 0, 0, QStringLiteral("Итого 1 000 ₽"), 80);
+    it.alignment = Qt::AlignRight | Qt::AlignTop;
+    l.addBand(BandType::Title, QStringLiteral("t"), 10).items.append(it);
+    ReportEngine engine;
+    engine.setLayout(l);
+    ReportPages pages;
+    QVERIFY(engine.run(&pages));
+    QString error;
+    QVERIFY2(exportPdf(pages, path("rub.pdf"), &error), qPrintable(error));
+    QVERIFY(run(QStringLiteral("pdftotext"), {path("rub.pdf"), QStringLiteral("-")}).contains(QStringLiteral("Итого 1 000 ₽")));
+    const QString fonts = run(QStringLiteral("pdffonts"), {path("rub.pdf")});
+    QVERIFY2(fonts.contains(QStringLiteral("LiberationSans ")) && fonts.contains(QStringLiteral("DejaVuSans ")), qPrintable(fonts));
+}
+
 void TestReportExport::png()
 {
     QString error;
@@ -209,7 +228,7 @@ void TestReportExport::text()
         if (line.startsWith(QStringLiteral("Позиция №9 "))) end9 = int(line.indexOf(QStringLiteral("92,25"))) + 5;
         if (line.startsWith(QStringLiteral("Позиция №10 "))) end10 = int(line.indexOf(QStringLiteral("102,50"))) + 6;
     }
-    QVERIFY(end9 > 0);
+    QVERIFY2(end9 > 0, qPrintable(lines.mid(0, 12).join(u"\n")));
     QCOMPARE(end9, end10);
     QVERIFY(lines.contains(QStringLiteral("Позиция №1 «товар»") + QString(55 - 18 - 5, u' ') + QStringLiteral("10,25"))
             || t.contains(QRegularExpression(QStringLiteral("Позиция №1 «товар» +10,25"))));
@@ -253,6 +272,11 @@ void TestReportExport::xlsx()
     QVERIFY(last.startsWith(u'A'));
     QVERIFY(cells.contains(u'B' + last.section(u'=', 0, 0).mid(1) + QStringLiteral("=n:615")));
     QVERIFY(!QFile::exists(path("r.xlsx.part")));
+    // the sums keep their two decimals as a number format
+    QProcess unzip;
+    unzip.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral("import zipfile,sys;print(zipfile.ZipFile(sys.argv[1]).read('xl/styles.xml').decode())"), path("r.xlsx")});
+    QVERIFY(unzip.waitForFinished());
+    QVERIFY(QString::fromUtf8(unzip.readAllStandardOutput()).contains(QStringLiteral("formatCode=\"0.00\"")));
 }
 
 void TestReportExport::rtf()

@@ -83,6 +83,9 @@ void TestReportExpression::evaluate_data()
     row("ISNULL value", "ISNULL(Query1.Amount)", "False", "BOOLEAN");
     row("page number", "'Page ' + STR(PAGENUMBER) + ' of ' + STR(PAGECOUNT)", "Page 3 of 7", "STRING");
     row("date arithmetic", "FORMATDATETIME('dd.mm.yyyy', Query1.Day + 1)", "01.03.2024", "STRING");
+    row("date genitive month", "FORMATDATETIME('d mmmm yyyy', Query1.Day)", "29 февраля 2024", "STRING");
+    row("date month alone", "FORMATDATETIME('mmmm yyyy', Query1.Day)", "февраль 2024", "STRING");
+    row("time minutes after hours", "FORMATDATETIME('hh:mm', Query1.Day + 0.5)", "12:00", "STRING");
     row("division by zero", "1 / 0", "Деление на ноль", "ERROR");
     row("error spreads", "'a' + (1 / 0) + 'b'", "Деление на ноль", "ERROR");
     row("wrong count", "UPPER('a', 'b')", "Неверное кол-во аргументов", "ERROR");
@@ -90,6 +93,9 @@ void TestReportExpression::evaluate_data()
     row("unknown name", "Query1.Nope", "Неизвестное имя Query1.Nope", "ERROR");
     row("syntax error", "1 +", "Ошибка в выражении \"1 +\": неожиданный конец выражения", "ERROR");
     row("unknown function", "FOO(1)", "Ошибка в выражении \"FOO(1)\": неизвестная функция FOO", "ERROR");
+    QTest::newRow("deep nesting") << QString(100000, u'(') + u'1' << QStringLiteral("Ошибка в выражении \"((…") << "ERROR";
+    QTest::newRow("deep unary") << QString(100000, u'-') + u'1' << QStringLiteral("Ошибка в выражении \"--…") << "ERROR";
+    QTest::newRow("long chain") << u'1' + QStringLiteral("+1").repeated(60000) << QStringLiteral("Ошибка в выражении \"1+1…") << "ERROR";
     row("unclosed string", "'abc", "Ошибка в выражении \"'abc\": незакрытая строка", "ERROR");
 }
 
@@ -105,7 +111,10 @@ void TestReportExpression::evaluate()
     ctx.values.insert(QStringLiteral("usrparam.name"), ReportValue(QStringLiteral("Иванов")));
     const Expression e = Expression::compile(expression, FunctionRegistry::standard());
     const ReportValue v = e.evaluate(ctx);
-    QCOMPARE(v.toString(), text);
+    if (text.endsWith(u'…'))
+        QVERIFY2(v.toString().startsWith(text.chopped(1)), qPrintable(v.toString()));
+    else
+        QCOMPARE(v.toString(), text);
     QCOMPARE(v.typeName(), type);
 }
 
