@@ -78,7 +78,7 @@ INSERT INTO VornForm (Numm, Name, Description, IdDestination, IdTypExec) VALUES 
 INSERT INTO VornForm (Numm, Name, Description, IdDestination, IdTypExec) VALUES (5, 'Прайс-лист', 'Товары по группам', 0, 1);
 INSERT INTO VornForm (Numm, Name, Description, IdDestination, IdTypExec) VALUES (6, 'Закупочные цены', 'Только по паролю', 0, 1000);
 INSERT INTO VornForm (Numm, Name, Description, IdDestination, IdTypExec) VALUES (7, 'Справочник клиентов', 'Все клиенты', 0, 1);
-INSERT INTO VornForm (Numm, Name, Description, IdDestination, IdTypExec) VALUES (8, 'Неоплаченные накладные', 'Долги на дату', 2, 1);
+INSERT INTO VornForm (Numm, Name, Description, IdDestination, IdTypExec) VALUES (8, 'Неоплаченные накладные', 'Долги на дату', 0, 1);
 INSERT INTO VornForm (Numm, Name, Description, IdDestination, IdTypExec) VALUES (9, 'Остатки на складе', 'Данные модуля сервера приложений', 0, 1000);
 
 INSERT INTO VornFrm2Qry (IdForm, Numm, IdQuery, IdRemoteData, IsMaster, QueryShortName) VALUES ((SELECT Id FROM VornForm WHERE Name = 'Продажи по регионам за период'), 1, (SELECT Id FROM VornQuery WHERE Name = 'Продажи за период по регионам'), NULL, 0, 'Query1');

@@ -8,6 +8,8 @@ BEGIN
   IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'vorn_admin') THEN
     CREATE ROLE vorn_admin NOLOGIN;
   END IF;
+EXCEPTION WHEN duplicate_object OR unique_violation THEN
+  NULL;  -- made at the same moment by another catalogue's creation
 END $$;
 
 CREATE VIEW vwVornPrincipal AS
@@ -88,14 +90,24 @@ LEFT JOIN Lookups t ON t.Teg = 'VornUsers_IdTypObj' AND t.Ival = o.IdTypObj
 LEFT JOIN VornUsers u ON u.IdTypObj = o.IdTypObj AND u.IdObj = o.IdObj AND u.LoginName = l.LoginName;
 
 -- Sessions of this database with their workstation and program name; the program's
--- server list and message recipients are read from here.
+-- server list and message recipients are read from here. Other logins' addresses are
+-- hidden from ordinary users in pg_stat_activity, so the list is read with the
+-- creator's rights.
+CREATE FUNCTION vorn_sessions()
+RETURNS TABLE (Host varchar, ProgramName varchar, LoginName varchar, IsOwnLogin integer)
+LANGUAGE sql STABLE SECURITY DEFINER SET search_path FROM CURRENT AS $$
+  SELECT COALESCE(a.client_hostname, host(a.client_addr))::varchar,
+         a.application_name::varchar,
+         a.usename::varchar,
+         CASE WHEN a.usename = session_user THEN 1 ELSE 0 END
+  FROM pg_stat_activity a
+  WHERE a.datname = current_database() AND a.client_addr IS NOT NULL
+$$;
+
 CREATE VIEW vwVornSessions AS
-SELECT COALESCE(a.client_hostname, host(a.client_addr))::varchar(255) AS Host,
-       a.application_name::varchar(255) AS ProgramName,
-       a.usename::varchar(40) AS LoginName,
-       CASE WHEN a.usename = session_user THEN 1 ELSE 0 END AS IsOwnLogin
-FROM pg_stat_activity a
-WHERE a.datname = current_database() AND a.client_addr IS NOT NULL;
+SELECT s.Host::varchar(255) AS Host, s.ProgramName::varchar(255) AS ProgramName,
+       s.LoginName::varchar(40) AS LoginName, s.IsOwnLogin
+FROM vorn_sessions() s;
 
 CREATE VIEW vwVornRecipients AS
 SELECT DISTINCT s.Host, l.FullName

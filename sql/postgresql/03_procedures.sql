@@ -7,10 +7,12 @@ CREATE FUNCTION spVornGetIsAdmin(OUT p_IsAdmin integer) LANGUAGE sql STABLE AS $
 $$;
 
 -- Runs with the owner's rights so that every login can write the log it may not read.
+-- The workstation name arrives as the session setting vorn.host.
 CREATE FUNCTION spVornLogAction(p_IdAction integer, p_ValueId integer, p_Name varchar)
 RETURNS void LANGUAGE sql SECURITY DEFINER SET search_path FROM CURRENT AS $$
   INSERT INTO VornActionLog (LoginName, HostName, AppName, IdAction, ValueId, Name)
-  VALUES (session_user, COALESCE(host(inet_client_addr()), 'localhost'),
+  VALUES (session_user,
+          COALESCE(NULLIF(current_setting('vorn.host', true), ''), host(inet_client_addr()), 'localhost'),
           current_setting('application_name'), p_IdAction, p_ValueId, p_Name)
 $$;
 

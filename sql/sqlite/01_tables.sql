@@ -140,6 +140,13 @@ CREATE TABLE VornProcedure (
   Body   TEXT NOT NULL
 );
 
+-- Stays empty: the changing procedures insert a row here for a login that is not an
+-- administrator, and the named constraint refuses it with a readable message.
+CREATE TABLE VornAdminCheck (
+  Denied INTEGER,
+  CONSTRAINT "Изменять каталог может только администратор" CHECK (Denied IS NULL)
+);
+
 -- Logins and roles of the embedded catalogue, checked when a connection opens.
 CREATE TABLE VornLogin (
   LoginName TEXT PRIMARY KEY COLLATE NOCASE,

@@ -1,6 +1,7 @@
 -- Catalogue procedures of the embedded catalogue, kept as rows for the dataset
 -- layer's procedure executor: plain statements, @Name parameters, outputs taken
--- from the columns of the last statement that returned a row.
+-- from the columns of the last statement that returned a row. Procedures that change
+-- the catalogue first refuse a login that is not an administrator (VornAdminCheck).
 
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornGetIsAdmin', '@IsAdmin int out',
 'SELECT IsAdmin FROM vwVornIsAdmin');
@@ -12,12 +13,14 @@ INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornLogAction',
 
 -- Groups
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornGrpAdd', '@GrpName varchar in, @IdGrp int out',
-'INSERT INTO VornGroup (GrpName, IdParent, Numm)
+'INSERT INTO VornAdminCheck (Denied) SELECT 1 FROM vwVornIsAdmin WHERE IsAdmin = 0;
+INSERT INTO VornGroup (GrpName, IdParent, Numm)
  VALUES (@GrpName, NULL, (SELECT COALESCE(MAX(Numm), 0) + 1 FROM VornGroup));
 SELECT last_insert_rowid() AS IdGrp');
 
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornGrpDel', '@IdGrp int in',
-'DELETE FROM VornGrpBody WHERE IdGroup = @IdGrp;
+'INSERT INTO VornAdminCheck (Denied) SELECT 1 FROM vwVornIsAdmin WHERE IsAdmin = 0;
+DELETE FROM VornGrpBody WHERE IdGroup = @IdGrp;
 DELETE FROM VornUsers WHERE IdTypObj = 1 AND IdObj = @IdGrp;
 UPDATE VornGroup SET IdParent = NULL WHERE IdParent = @IdGrp;
 DELETE FROM VornGroup WHERE Id = @IdGrp');
@@ -30,7 +33,8 @@ INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornGrpNumm', '@Numm i
 -- a query when both or neither match.
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornFormAdd',
 '@Name varchar in, @IdQuery int in, @IdForm int out',
-'INSERT INTO VornForm (Numm, Name, IdDestination, IdTypExec)
+'INSERT INTO VornAdminCheck (Denied) SELECT 1 FROM vwVornIsAdmin WHERE IsAdmin = 0;
+INSERT INTO VornForm (Numm, Name, IdDestination, IdTypExec)
  VALUES ((SELECT COALESCE(MAX(Numm), 0) + 1 FROM VornForm), @Name, 0, 1);
 INSERT INTO VornFrm2Qry (IdForm, Numm, IdQuery, IdRemoteData, IsMaster, QueryShortName)
  SELECT (SELECT MAX(Id) FROM VornForm), 1, q.Id, NULL, 0, ''Query1''
@@ -47,7 +51,8 @@ INSERT INTO VornFrm2Qry (IdForm, Numm, IdQuery, IdRemoteData, IsMaster, QuerySho
 SELECT MAX(Id) AS IdForm FROM VornForm');
 
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornFormDel', '@IdForm int in',
-'DELETE FROM VornFrm2Qry WHERE IdForm = @IdForm;
+'INSERT INTO VornAdminCheck (Denied) SELECT 1 FROM vwVornIsAdmin WHERE IsAdmin = 0;
+DELETE FROM VornFrm2Qry WHERE IdForm = @IdForm;
 DELETE FROM VornGrpBody WHERE IdForm = @IdForm;
 DELETE FROM VornUsers WHERE IdTypObj = 2 AND IdObj = @IdForm;
 DELETE FROM VornForm WHERE Id = @IdForm');
@@ -61,7 +66,8 @@ INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornFrm2QryNumm', '@Id
 -- Queries
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornQueryAdd',
 '@Name varchar in, @IdForm int in, @IdQuery int out',
-'INSERT INTO VornQuery (Numm, Name, SQLtext)
+'INSERT INTO VornAdminCheck (Denied) SELECT 1 FROM vwVornIsAdmin WHERE IsAdmin = 0;
+INSERT INTO VornQuery (Numm, Name, SQLtext)
  VALUES ((SELECT COALESCE(MAX(Numm), 0) + 1 FROM VornQuery), @Name, '''');
 INSERT INTO VornFrm2Qry (IdForm, Numm, IdQuery, IdRemoteData, IsMaster, QueryShortName)
  SELECT f.Id, n.Numm, (SELECT MAX(Id) FROM VornQuery), NULL, 0, ''Query'' || n.Numm
@@ -71,7 +77,8 @@ INSERT INTO VornFrm2Qry (IdForm, Numm, IdQuery, IdRemoteData, IsMaster, QuerySho
 SELECT MAX(Id) AS IdQuery FROM VornQuery');
 
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornQueryDel', '@IdQuery int in',
-'DELETE FROM VornParam WHERE IdQuery = @IdQuery;
+'INSERT INTO VornAdminCheck (Denied) SELECT 1 FROM vwVornIsAdmin WHERE IsAdmin = 0;
+DELETE FROM VornParam WHERE IdQuery = @IdQuery;
 DELETE FROM VornFrm2Qry WHERE IdQuery = @IdQuery;
 DELETE FROM VornQuery WHERE Id = @IdQuery');
 
@@ -80,13 +87,15 @@ INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornQueryNumm', '@Numm
 
 -- Scripts
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornScriptAdd', '@Name varchar in, @IdScript int out',
-'INSERT INTO VornScript (Numm, Name, IdScrEng, ScriptText)
+'INSERT INTO VornAdminCheck (Denied) SELECT 1 FROM vwVornIsAdmin WHERE IsAdmin = 0;
+INSERT INTO VornScript (Numm, Name, IdScrEng, ScriptText)
  VALUES ((SELECT COALESCE(MAX(Numm), 0) + 1 FROM VornScript), @Name,
          COALESCE((SELECT MIN(Ival) FROM Lookups WHERE Teg = ''VornScript_IdScrEng''), 1), '''');
 SELECT last_insert_rowid() AS IdScript');
 
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornScriptDel', '@IdScript int in',
-'DELETE FROM VornGrpBody WHERE IdScript = @IdScript;
+'INSERT INTO VornAdminCheck (Denied) SELECT 1 FROM vwVornIsAdmin WHERE IsAdmin = 0;
+DELETE FROM VornGrpBody WHERE IdScript = @IdScript;
 DELETE FROM VornUsers WHERE IdTypObj = 5 AND IdObj = @IdScript;
 DELETE FROM VornScript WHERE Id = @IdScript');
 
@@ -95,12 +104,14 @@ INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornScriptNumm', '@Num
 
 -- Remote data modules
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornRemoteDataAdd', '@Name varchar in, @IdRemoteData int out',
-'INSERT INTO VornRemoteData (Numm, Name, IdRemtServerType, IdRemtProtocol, Port)
+'INSERT INTO VornAdminCheck (Denied) SELECT 1 FROM vwVornIsAdmin WHERE IsAdmin = 0;
+INSERT INTO VornRemoteData (Numm, Name, IdRemtServerType, IdRemtProtocol, Port)
  VALUES ((SELECT COALESCE(MAX(Numm), 0) + 1 FROM VornRemoteData), @Name, 1, 1, 0);
 SELECT last_insert_rowid() AS IdRemoteData');
 
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornRemoteDataDel', '@IdRemoteData int in',
-'DELETE FROM VornParam WHERE IdRemoteData = @IdRemoteData;
+'INSERT INTO VornAdminCheck (Denied) SELECT 1 FROM vwVornIsAdmin WHERE IsAdmin = 0;
+DELETE FROM VornParam WHERE IdRemoteData = @IdRemoteData;
 DELETE FROM VornFrm2Qry WHERE IdRemoteData = @IdRemoteData;
 DELETE FROM VornRemoteData WHERE Id = @IdRemoteData');
 
@@ -114,7 +125,8 @@ INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornImportsNumm', '@Nu
 -- Parameters. A query owner wins when both owners are given.
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornParamAdd',
 '@ParName varchar in, @IdQuery int in, @IdRemoteData int in, @IdParam int out',
-'INSERT INTO VornParam (IdQuery, IdRemoteData, Numm, ParName, ParLabel, IdParTyp, Width,
+'INSERT INTO VornAdminCheck (Denied) SELECT 1 FROM vwVornIsAdmin WHERE IsAdmin = 0;
+INSERT INTO VornParam (IdQuery, IdRemoteData, Numm, ParName, ParLabel, IdParTyp, Width,
                         LookupDisplayIndex, IdTypDefVal)
  SELECT o.IdQuery, o.IdRemoteData,
         (SELECT COALESCE(MAX(p.Numm), 0) + 1 FROM VornParam p
@@ -137,7 +149,8 @@ INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornParamNumm',
 -- already has are skipped, so an owner never holds two parameters of one name.
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornParamsCopy',
 '@OldIdQuery int in, @OldIdParam int in, @NewIdQuery int in',
-'INSERT INTO VornParam (IdQuery, IdRemoteData, Numm, ParName, ParLabel, IdParTyp, SQL, Width,
+'INSERT INTO VornAdminCheck (Denied) SELECT 1 FROM vwVornIsAdmin WHERE IsAdmin = 0;
+INSERT INTO VornParam (IdQuery, IdRemoteData, Numm, ParName, ParLabel, IdParTyp, SQL, Width,
                         LookupField, LookupDisplay, LookupDisplayIndex, IdTypDefVal, DefSQL)
  SELECT t.IdQuery, t.IdRemoteData,
         (SELECT COALESCE(MAX(d.Numm), 0) FROM VornParam d

@@ -11,6 +11,8 @@
 #include <vector>
 
 namespace vorn {
+class Database;
+class Query;
 class SettingsStore;
 }
 
@@ -90,6 +92,10 @@ class TParamAskMeList
 {
 public:
     TParamAskMeList() = default;
+    // The parameters of an object: kind 3 a query, 9 a remote data module, 1 a report
+    // (its first data source only); any other kind gives an empty list. db = the
+    // catalogue connection (nullptr: the one named "dbMain", else the default one).
+    TParamAskMeList(vorn::Database *db, int objectId, int objectKind, vorn::SettingsStore *settings = nullptr);
     TParamAskMeList(const TParamAskMeList &) = delete;
     TParamAskMeList &operator=(const TParamAskMeList &) = delete;
 
@@ -102,12 +108,18 @@ public:
     TParamAskMe *Add(const QString &parName, const QString &parLabel, int idParTyp);
     void Clear() { m_items.clear(); }
 
+    // The connection DefSQL and list queries run on; nullptr = "dbMain" / the default.
+    vorn::Database *Database() const;
+    void SetDatabase(vorn::Database *db) { m_database = db; }
     // Where remembered values live; nullptr = none are read or written.
     vorn::SettingsStore *Settings() const { return m_settings; }
     void SetSettings(vorn::SettingsStore *s) { m_settings = s; }
 
 private:
     std::vector<std::unique_ptr<TParamAskMe>> m_items;
+    void Load(int objectId, bool ofRemoteData);
+
+    vorn::Database *m_database = nullptr;
     vorn::SettingsStore *m_settings = nullptr;
 };
 
@@ -125,3 +137,25 @@ QString SubstituteMacros(const QString &sql, const TParamAskMeList &list);
 
 // The value as display text, by kind ("" for vkNone).
 QString ParamValueText(const TParamAskMe &p);
+
+// Object kinds a list is loaded for.
+enum : int { okReport = 1, okQuery = 3, okRemoteData = 9 };
+
+// The value kind a lookup key column of this field type gives; current when none fits.
+quint8 ValueKindOfFieldType(int fieldType, quint8 current);
+// A value as the natural variant type of a parameter type (null stays null).
+QVariant CoerceToParamType(const QVariant &v, int idParTyp);
+
+// Macro substitution, then typed binding of the query's ":Name" parameters from the
+// list (exact names). True when every query parameter was found in the list.
+bool ApplyParamsToQuery(vorn::Query &query, const TParamAskMeList &list);
+// Runs sql after ApplyParamsToQuery; the first column of the first row, null when none.
+QVariant EvalDefaultSQL(const QString &sql, const TParamAskMeList &list);
+// Applies the default-value kind to the parameter's starting value.
+void LoadStartValue(TParamAskMe &p, const TParamAskMeList &list);
+// The remembered value of a default kind 1 parameter into the list's settings store.
+void StoreRememberedValue(const TParamAskMe &p, const TParamAskMeList &list);
+
+// Creates or refills the one-row in-memory dataset "usrPARAM" on owner (and a data
+// source "dsusrPARAM" over a newly made one). Does nothing for an empty list.
+void FillParamDataSet(QObject *owner, const TParamAskMeList &list);

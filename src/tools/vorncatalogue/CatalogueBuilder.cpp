@@ -301,6 +301,8 @@ void CatalogueBuilder::build(QSqlDatabase &db, bool demo, const QString &adminLo
     if (transactional && !db.transaction())
         throw BuildError(db.lastError().text());
     try {
+        if (m_dialect == Dialect::PostgreSql)   // "already exists, skipping" and the like
+            QSqlQuery(db).exec(QStringLiteral("SET client_min_messages TO warning"));
         for (const QString &script : scripts(demo))
             runScript(db, script);
         if (demo)
