@@ -1,6 +1,7 @@
 // The main window's default services: the connection dbMain (owned here, so by the
 // main window), the login units, the data module's session values; parts of the
 // program that are not built yet do nothing.
+#include "catalogue/fVornMain.h"
 #include "database/VornMessages.h"
 #include "database/dmdVorn.h"
 #include "database/fLoginDB.h"
@@ -83,7 +84,7 @@ void TMainWindowServices::ForgetUserFullName()
 void TMainWindowServices::RunStoredScript(int) {}
 void TMainWindowServices::RunImport(int, const QString &) {}
 void TMainWindowServices::StartMessageReceiver() {}
-void TMainWindowServices::ShowCatalogue() {}
+void TMainWindowServices::ShowCatalogue() { ShowChildForm<TfrmVornMain>(); }
 void TMainWindowServices::ShowImportRun() {}
 void TMainWindowServices::ShowImportSetup() {}
 void TMainWindowServices::ShowMessageWindow() {}
