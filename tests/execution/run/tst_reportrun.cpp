@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFileDialog>
 #include <QJsonDocument>
 #include <QLineEdit>
@@ -244,7 +245,7 @@ void TstReportRun::outputs_data()
     for (const QString d : {"SQLITE", "POSTGRESQL"}) {
         const QByteArray p = d == "SQLITE" ? "sqlite " : "pg ";
         QTest::newRow(p + "screen") << d << "Справочник клиентов" << -1 << "" << "" << "screen";
-        QTest::newRow(p + "printer") << d << "Неоплаченные накладные" << -1 << "" << "" << "printer";
+        QTest::newRow(p + "printer") << d << "Неоплаченные накладные" << 2 << "" << "" << "printer";
         QTest::newRow(p + "file named pdf") << d << "Справочник клиентов" << 3 << "" << "out.pdf" << "file";
         QTest::newRow(p + "file named, text") << d << "Справочник клиентов" << 3 << "" << "out.lst" << "file";
         QTest::newRow(p + "file asked") << d << "Справочник клиентов" << 3 << "" << "?" << "file";
@@ -297,7 +298,7 @@ void TstReportRun::outputs()
         return int(QDialog::Accepted);
     };
     const int before = logCount(1, id);
-    QVERIFY(ExecuteReport(id, report, nullptr, true, 0, destination, given, rmRun));
+    QVERIFY(ExecuteReport(id, report, nullptr, true, 0, destination, given, vrmRun));
     checkContextCleared();
     QVERIFY(!dmVorn()->qFrmRep->isActive());
     if (dialogs.shown.contains("dlgChooseOutput"))
@@ -354,10 +355,10 @@ void TstReportRun::grids_data()
     QTest::addColumn<int>("rows");        // rows in the first grid; -1 any
     for (const QString d : {"SQLITE", "POSTGRESQL"}) {
         const QByteArray p = d == "SQLITE" ? "sqlite " : "pg ";
-        QTest::newRow(p + "report of type 1000") << d << "Закупочные цены" << 1 << int(rmRun) << -1;
-        QTest::newRow(p + "report as grids") << d << "Накладные клиента с составом" << 1 << int(rmGrids) << -1;
-        QTest::newRow(p + "query") << d << "Справочник клиентов" << 3 << int(rmGrids) << -1;
-        QTest::newRow(p + "remote module") << d << "Остатки на складе" << 9 << int(rmGrids) << 7;
+        QTest::newRow(p + "report of type 1000") << d << "Закупочные цены" << 1 << int(vrmRun) << -1;
+        QTest::newRow(p + "report as grids") << d << "Накладные клиента с составом" << 1 << int(vrmGrids) << -1;
+        QTest::newRow(p + "query") << d << "Справочник клиентов" << 3 << int(vrmGrids) << -1;
+        QTest::newRow(p + "remote module") << d << "Остатки на складе" << 9 << int(vrmGrids) << 7;
     }
 }
 
@@ -376,11 +377,10 @@ void TstReportRun::grids()
     dialogs.handlers["frmAskMe"] = [](QDialog *d) {
         if (auto *pw = d->findChild<QLineEdit *>("Password"))
             pw->setText("закупка");
-        d->accept();
-        return d->result();
+        return confirm(d);
     };
     const int before = logCount(2, id);
-    QVERIFY(ExecuteReport(id, object, nullptr, true, mode == rmGrids ? kind : 0, -1, QString(), mode));
+    QVERIFY(ExecuteReport(id, object, nullptr, true, mode == vrmGrids ? kind : 0, -1, QString(), mode));
     checkContextCleared();
     QCOMPARE(logCount(2, id), before + 1);
     QPointer<QWidget> w = FindQueryBrowser(id, kind);
@@ -395,7 +395,7 @@ void TstReportRun::grids()
     auto *q1 = w->findChild<vorn::Dataset *>("Query1");
     QVERIFY(q1 && q1->isActive());
     // a second run brings the same window forward
-    QVERIFY(ExecuteReport(id, object, nullptr, true, mode == rmGrids ? kind : 0, -1, QString(), mode));
+    QVERIFY(ExecuteReport(id, object, nullptr, true, mode == vrmGrids ? kind : 0, -1, QString(), mode));
     int windows = 0;
     for (QWidget *t : QApplication::topLevelWidgets())
         windows += t->objectName() == "frmRunGrids" && t->property("vornObjectId").toInt() == id;
@@ -425,11 +425,10 @@ void TstReportRun::layoutFollowsCatalogue()
     DialogScript dialogs;
     dialogs.handlers["frmAskMe"] = [](QDialog *d) {
         d->findChild<QLineEdit *>("Extra")->setText("значение");
-        d->accept();
-        return d->result();
+        return confirm(d);
     };
     const QString out = m_dir.filePath("follows-" + driver + ".txt");
-    QVERIFY(ExecuteReport(id, "x", nullptr, true, 0, -1, out, rmRun));
+    QVERIFY(ExecuteReport(id, "x", nullptr, true, 0, -1, out, vrmRun));
     const QString text = fileText(out);
     QVERIFY2(text.contains("новый") && !text.contains("из макета"), qPrintable(text));
     QVERIFY2(text.contains("параметр: значение"), qPrintable(text));
@@ -446,7 +445,7 @@ void TstReportRun::unknownDataSource()
     MessageLog log;
     QString error;
     try {
-        ExecuteReport(id, "x", nullptr, true, 0, -1, m_dir.filePath("never.txt"), rmRun);
+        ExecuteReport(id, "x", nullptr, true, 0, -1, m_dir.filePath("never.txt"), vrmRun);
     } catch (const std::exception &e) {
         error = QString::fromUtf8(e.what());
     }
@@ -459,7 +458,7 @@ void TstReportRun::unknownDataSource()
     const int id2 = addReport("Сбой источника " + driver, 1, 3, simpleLayout({"'напечатано'"}, ""),
                               {{"select 1 as A", false, "Query1"}, {"select * from NoSuchTable", false, "Query2"}});
     const QString out = m_dir.filePath("warned-" + driver + ".txt");
-    QVERIFY(ExecuteReport(id2, "x", nullptr, true, 0, -1, out, rmRun));
+    QVERIFY(ExecuteReport(id2, "x", nullptr, true, 0, -1, out, vrmRun));
     QCOMPARE(log.texts.size(), 3);  // two confirmations, one warning
     QVERIFY2(log.texts.last().contains("NoSuchTable", Qt::CaseInsensitive) ||
                  log.texts.last().contains("nosuchtable", Qt::CaseInsensitive), qPrintable(log.texts.last()));
@@ -838,15 +837,14 @@ void TstReportRun::demoReports()
     dialogs.handlers["frmAskMe"] = [](QDialog *d) {
         // the sales period covers the whole demo business; a client's period comes from its invoices
         if (!d->findChild<QComboBox *>("Client")) {
-            if (auto *from = d->findChild<QLineEdit *>("DateFrom"))
-                from->setText("01.01.2025");
-            if (auto *to = d->findChild<QLineEdit *>("DateTo"))
-                to->setText("31.12.2026");
+            if (auto *from = d->findChild<QDateEdit *>("DateFrom"))
+                from->setDate(QDate(2025, 1, 1));
+            if (auto *to = d->findChild<QDateEdit *>("DateTo"))
+                to->setDate(QDate(2026, 12, 31));
         }
         if (auto *pw = d->findChild<QLineEdit *>("Password"))
             pw->setText("закупка");
-        d->accept();
-        return d->result();
+        return confirm(d);
     };
     const QString dir = qEnvironmentVariable("VORN_BINARY_DIR") + "/demo-reports/" + driver.toLower();
     QDir().mkpath(dir);
@@ -854,14 +852,14 @@ void TstReportRun::demoReports()
     QFile::remove(pdf);
     const int id = idOf("VornForm", report);
     // every demo layout prints, also those of reports that run as grids
-    QVERIFY(ExecuteReport(id, report, nullptr, true, etLayout, dsFile, pdf, rmRun));
+    QVERIFY(ExecuteReport(id, report, nullptr, true, etLayout, dsFile, pdf, vrmRun));
     QVERIFY2(log.texts.size() <= 1, qPrintable(log.texts.join('|')));  // at most the confirmation
     const QString text = pdfText(pdf);
     QVERIFY2(text.contains(report), qPrintable(text.left(400)));
     for (const QString &t : texts)
         QVERIFY2(text.contains(t), qPrintable(t + " not in:\n" + text.left(1500)));
     QVERIFY(!text.contains("????"));
-    QVERIFY(ExecuteReport(id, report, nullptr, true, etLayout, dsFile, dir + "/" + file + ".png", rmRun));
+    QVERIFY(ExecuteReport(id, report, nullptr, true, etLayout, dsFile, dir + "/" + file + ".png", vrmRun));
     QVERIFY(QFile::exists(dir + "/" + file + ".png") || QFile::exists(dir + "/" + file + "-1.png"));
     checkContextCleared();
 }
