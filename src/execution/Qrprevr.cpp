@@ -235,6 +235,7 @@ void TQRRussianPreview::actnPrintSetupExecute()
     QPrinter printer(QPrinter::HighResolution);
     TReportDesignerDialog::SetUpPrinter(&printer);
     QPageSetupDialog dlg(&printer, this);
+    dlg.setObjectName(QStringLiteral("dlgPrintSetup"));
     ExecDialog(&dlg);
 }
 
@@ -244,9 +245,11 @@ void TQRRussianPreview::actnPrintExecute()
     TReportDesignerDialog::SetUpPrinter(&printer);
     printer.setDocName(windowTitle());
     QPrintDialog dlg(&printer, this);
+    dlg.setObjectName(QStringLiteral("dlgPrint"));
     dlg.setMinMax(1, qMax(1, m_pages->pageCount()));
     if (ExecDialog(&dlg) != QDialog::Accepted)
         return;
+    TReportDesignerDialog::ApplyPrinterSetup(&printer);
     QString error;
     if (!printPages(*m_pages, &printer, &error))
         ShowError(error);
@@ -281,6 +284,7 @@ void TQRRussianPreview::SaveReport(const QString &fileName, const QString &filte
 void TQRRussianPreview::actnSaveExecute()
 {
     QFileDialog dlg(this, QStringLiteral("Save report"));
+    dlg.setObjectName(QStringLiteral("dlgSaveReport"));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setNameFilter(SaveFilter());
@@ -313,6 +317,7 @@ void TQRRussianPreview::actnLoadExecute()
 {
     const QString ext = QLatin1String(savedReportExtension);
     QFileDialog dlg(this, QStringLiteral("Load report"));
+    dlg.setObjectName(QStringLiteral("dlgLoadReport"));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setNameFilter(QString::fromUtf8(kSavedReportName) + QStringLiteral(" (*.") + ext + u')');

@@ -4,6 +4,7 @@
 // against the sample server, the report functions and the preview window.
 #include "RunTestUtil.h"
 
+#include "catalogue/fVornMain.h"
 #include "execution/ParamAskMe.h"
 #include "execution/Qrprevr.h"
 #include "execution/VornLayoutEditor.h"
@@ -32,6 +33,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QTreeWidgetItemIterator>
 
 using namespace runtest;
 using vorn::report::ReportValue;
@@ -176,6 +178,7 @@ private Q_SLOTS:
     void demoReports();
     void batch_data();
     void batch();
+    void fromTheTree();
 
 private:
     void drivers();
@@ -920,6 +923,71 @@ void TstReportRun::batch()
     const QString got = output.endsWith(".pdf") ? pdfText(out) : fileText(out);
     QVERIFY2(got.contains(text), qPrintable(err + got.left(500)));
     QCOMPARE(logCount(1, id), before + 1);  // a batch run is logged like any other
+}
+
+// ------------------------------------------------------------------ what a new user does
+
+void TstReportRun::fromTheTree()
+{
+    Session s("SQLITE", m_sqlite);
+    MessageLog log;
+    DialogScript dialogs;
+    bool prompted = false;
+    dialogs.handlers["frmAskMe"] = [&](QDialog *d) {
+        prompted = d->findChild<QDateEdit *>("DateFrom") != nullptr;
+        d->findChild<QDateEdit *>("DateFrom")->setDate(QDate(2025, 6, 1));
+        d->findChild<QDateEdit *>("DateTo")->setDate(QDate(2025, 6, 30));
+        return confirm(d);
+    };
+    const QString printed = m_dir.filePath("tree-printed.pdf");
+    QFile::remove(printed);
+    TReportDesignerDialog::SetPrinterSetup([&](QPrinter *p) {
+        p->setOutputFormat(QPrinter::PdfFormat);
+        p->setOutputFileName(printed);
+    });
+    TfrmVornMain tree;
+    tree.show();
+    QTreeWidgetItem *item = nullptr;
+    for (QTreeWidgetItemIterator it(tree.Tree()); *it && !item; ++it)
+        if ((*it)->text(0) == "Продажи по регионам за период")
+            item = *it;
+    QVERIFY(item);
+    Q_EMIT tree.Tree()->itemDoubleClicked(item, 0);
+    QVERIFY(prompted);
+    QCOMPARE(previews().size(), 1);
+    TQRRussianPreview *p = previews().first();
+    QTRY_VERIFY(p->Pages()->isFinished());
+    QCOMPARE(p->windowTitle(), QString("Продажи по регионам за период"));
+    const QString shots = qEnvironmentVariable("VORN_BINARY_DIR") + "/run-shots";
+    QDir().mkpath(shots);
+    p->resize(1280, 960);
+    QVERIFY(p->grab().save(shots + "/preview-sales.png"));
+    // printed through the print dialog to a PDF printer
+    p->findChild<QAction *>("Print")->trigger();
+    QVERIFY(dialogs.shown.contains("dlgPrint"));
+    const QString text = pdfText(printed);
+    QVERIFY2(text.contains("с 01.06.2025 по 30.06.2025"), qPrintable(text.left(300)));
+    // saved and loaded back as a generated report
+    const QString saved = m_dir.filePath("sales.vrp");
+    auto choose = [&](QDialog *d) {
+        auto *fd = qobject_cast<QFileDialog *>(d);
+        fd->selectFile(saved);
+        static_cast<QDialog *>(fd)->accept();
+        return int(QDialog::Accepted);
+    };
+    dialogs.handlers["dlgSaveReport"] = choose;
+    dialogs.handlers["dlgLoadReport"] = choose;
+    p->findChild<QAction *>("SaveReport")->trigger();
+    QVERIFY(QFile::exists(saved));
+    const int pages = p->Pages()->pageCount();
+    p->findChild<QAction *>("LoadReport")->trigger();
+    QCOMPARE(p->Pages()->pageCount(), pages);
+    QCOMPARE(p->PageText(), QString("Page 1 of %1").arg(pages));
+    // going back to the catalogue closes the preview
+    QPointer<TQRRussianPreview> guard = p;
+    QApplication::setActiveWindow(&tree);
+    QTRY_VERIFY(guard.isNull());
+    QVERIFY2(log.texts.isEmpty(), qPrintable(log.texts.join('|')));
 }
 
 QTEST_MAIN(TstReportRun)
