@@ -24,6 +24,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -65,6 +66,7 @@ TQRRussianPreview::TQRRussianPreview(QWidget *parent) : QMainWindow(parent)
 
     auto *tb = addToolBar(QStringLiteral("Просмотр"));
     tb->setObjectName(QStringLiteral("ToolBar"));
+    tb->setToolButtonStyle(Qt::ToolButtonFollowStyle);
     tb->setMovable(false);
     m_fitGroup = new QActionGroup(this);
     m_fitGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
@@ -118,25 +120,27 @@ TQRRussianPreview::TQRRussianPreview(QWidget *parent) : QMainWindow(parent)
         spin->setValue(percent);
     });
     tb->addSeparator();
-    auto action = [&](const char *name, const QString &text, auto slot) {
+    auto action = [&](const char *name, const QString &text, auto slot, QStyle::StandardPixmap icon = QStyle::SP_CustomBase) {
         QAction *a = tb->addAction(text);
+        if (icon != QStyle::SP_CustomBase)
+            a->setIcon(style()->standardIcon(icon));
         a->setObjectName(QLatin1String(name));
         a->setToolTip(text);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    action("FirstPage", QStringLiteral("Первая страница"), [this] { m_preview->firstPage(); });
-    action("PrevPage", QStringLiteral("Предыдущая страница"), [this] { m_preview->previousPage(); });
-    action("NextPage", QStringLiteral("Следующая страница"), [this] { m_preview->nextPage(); });
-    action("LastPage", QStringLiteral("Последняя страница"), [this] { m_preview->lastPage(); });
+    action("FirstPage", QStringLiteral("Первая страница"), [this] { m_preview->firstPage(); }, QStyle::SP_MediaSkipBackward);
+    action("PrevPage", QStringLiteral("Предыдущая страница"), [this] { m_preview->previousPage(); }, QStyle::SP_MediaSeekBackward);
+    action("NextPage", QStringLiteral("Следующая страница"), [this] { m_preview->nextPage(); }, QStyle::SP_MediaSeekForward);
+    action("LastPage", QStringLiteral("Последняя страница"), [this] { m_preview->lastPage(); }, QStyle::SP_MediaSkipForward);
     tb->addSeparator();
-    m_printSetup = action("PrintSetup", QStringLiteral("Настройка печати"), [this] { actnPrintSetupExecute(); });
-    action("Print", QStringLiteral("Печать"), [this] { actnPrintExecute(); });
+    m_printSetup = action("PrintSetup", QStringLiteral("Настройка печати"), [this] { actnPrintSetupExecute(); }, QStyle::SP_FileDialogDetailedView);
+    action("Print", QStringLiteral("Печать"), [this] { actnPrintExecute(); }, QStyle::SP_DialogApplyButton);
     tb->addSeparator();
-    action("SaveReport", QStringLiteral("Сохранить отчёт"), [this] { actnSaveExecute(); });
-    action("LoadReport", QStringLiteral("Загрузить отчёт"), [this] { actnLoadExecute(); });
+    action("SaveReport", QStringLiteral("Сохранить отчёт"), [this] { actnSaveExecute(); }, QStyle::SP_DialogSaveButton);
+    action("LoadReport", QStringLiteral("Загрузить отчёт"), [this] { actnLoadExecute(); }, QStyle::SP_DialogOpenButton);
     tb->addSeparator();
-    action("Exit", QStringLiteral("Выход"), [this] { close(); });
+    action("Exit", QStringLiteral("Выход"), [this] { close(); }, QStyle::SP_DialogCloseButton);
 
     m_progress = new QLabel(this);
     m_progress->setObjectName(QStringLiteral("ProgressPanel"));
