@@ -26,6 +26,7 @@
 #include <QDateEdit>
 #include <QFileDialog>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -112,6 +113,15 @@ int addReport(const QString &name, int execType, int destination, const QByteArr
     const int id = SelectValue("select max(Id) from VornForm").toInt();
     int n = 0;
     for (const Source &s : sources) {
+        if (s.sql.startsWith("remote:")) {  // a data module of the catalogue, by name
+            vorn::ParamList l;
+            l.add(vorn::Param("F")).setAsInteger(id);
+            l.add(vorn::Param("N")).setAsInteger(++n);
+            l.add(vorn::Param("R")).setAsInteger(idOf("VornRemoteData", s.sql.mid(7)));
+            l.add(vorn::Param("S")).setAsString(s.shortName);
+            db->execSql("insert into VornFrm2Qry (IdForm, Numm, IdRemoteData, IsMaster, QueryShortName) values (:F, :N, :R, 0, :S)", l);
+            continue;
+        }
         vorn::ParamList q;
         q.add(vorn::Param("Name")).setAsString(name + " / " + s.shortName);
         q.add(vorn::Param("S")).setAsString(s.sql);
@@ -162,6 +172,8 @@ private Q_SLOTS:
     void layoutFollowsCatalogue();
     void unknownDataSource_data() { drivers(); }
     void unknownDataSource();
+    void remoteFirstSource_data() { drivers(); }
+    void remoteFirstSource();
     void twoMasters_data() { drivers(); }
     void twoMasters();
     void design_data();
@@ -466,6 +478,33 @@ void TstReportRun::unknownDataSource()
     QVERIFY2(log.texts.last().contains("NoSuchTable", Qt::CaseInsensitive) ||
                  log.texts.last().contains("nosuchtable", Qt::CaseInsensitive), qPrintable(log.texts.last()));
     QVERIFY(fileText(out).contains("напечатано"));
+    checkContextCleared();
+}
+
+void TstReportRun::remoteFirstSource()
+{
+    OPEN_SESSION();
+    // The module comes first: its parameter is prompted for, and the query takes it by name.
+    const QByteArray layout = simpleLayout({"Query1.Store + ' ' + Query1.Goods", "'запрос: ' + Query2.S"}, "Query1",
+                                           "<DataSet class=\"TClientDataSet\" name=\"Query1\"/>");
+    const int id = addReport("Модуль первым " + driver, 1, 3, layout,
+                             {{"remote:Остатки на складе", false, "Query1"}, {"select :Store as S", false, "Query2"}});
+    MessageLog log;
+    DialogScript dialogs;
+    QStringList asked;
+    dialogs.handlers["frmAskMe"] = [&](QDialog *d) {
+        for (QLabel *l : d->findChildren<QLabel *>())
+            if (l->objectName().startsWith("lbl"))
+                asked << l->objectName();
+        d->findChild<QLineEdit *>("Store")->setText("Северный");
+        return confirm(d);
+    };
+    const QString out = m_dir.filePath("remote-first-" + driver + ".txt");
+    QVERIFY(ExecuteReport(id, "x", nullptr, true, 0, -1, out, vrmRun));
+    QCOMPARE(asked, QStringList{"lblStore"});
+    const QString text = fileText(out);
+    QVERIFY2(text.contains("Северный Чай чёрный 100 г") && !text.contains("Основной"), qPrintable(text));
+    QVERIFY2(text.contains("запрос: Северный"), qPrintable(text));
     checkContextCleared();
 }
 
