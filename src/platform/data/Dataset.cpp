@@ -813,6 +813,12 @@ QVariantList Dataset::currentValues() const
     return out;
 }
 
+QVariantList Dataset::rowValues(int position) const
+{
+    const int row = storageRowOf(position);
+    return row >= 0 ? storedRow(row) : QVariantList();
+}
+
 void Dataset::setCurrentValue(int fieldIndex, const QVariant &v)
 {
     ensureActive();

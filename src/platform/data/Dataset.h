@@ -128,6 +128,7 @@ public:
     int insertPosition() const { return m_insertPos; } // where the new row shows while inserting
     Bookmark bookmarkAt(int position) const;
     QVariantList currentValues() const;   // all fields of the current row
+    QVariantList rowValues(int position) const; // all fields of a visible row, cursor unmoved
 
     // Value access used by Field.
     QVariant currentValue(int fieldIndex) const;
@@ -141,6 +142,7 @@ Q_SIGNALS:
     void dataChanged();           // rows changed as a whole (open, post, delete, filter)
     void currentChanged();        // the cursor moved to another row
     void fieldChanged(vorn::Field *field); // a value of the edited row changed
+    void errorOccurred(const QString &message); // an error no caller could catch (a detail's re-query)
 
 protected:
     // Subclasses: read the rows (fields and their values column by column).

@@ -7,6 +7,7 @@
 #include "platform/data/MemoryTable.h"
 #include "platform/data/Query.h"
 
+#include <QFile>
 #include <QLocale>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -90,6 +91,7 @@ private Q_SLOTS:
         exec("CREATE TABLE Grp (" + key + ", Name varchar(40) NOT NULL, Amount " + real + ", D date, Flag boolean, Price " + money + ")");
         exec("CREATE TABLE Item (" + key + ", IdGrp int NOT NULL, Title varchar(20))");
         exec("CREATE TABLE Person (" + key + ", Login varchar(20), FullName varchar(60))");
+        exec("CREATE TABLE Doc (Id int primary key, Data " + QString(pg() ? "bytea" : "blob") + ")");
     }
 
     void cleanupTestCase()
@@ -161,6 +163,7 @@ private Q_SLOTS:
         QCOMPARE(q->fieldByName("D")->asString(), QString("15.01.2024"));
         QCOMPARE(q->fieldByName("Flag")->asBoolean(), true);
         QCOMPARE(q->fieldByName("Amount")->asFloat(), 10.5);
+        QCOMPARE(q->fieldByName("Amount")->asString(), QString("10,5"));
         q->next();
         QVERIFY(q->fieldByName("Amount")->isNull());
         QVERIFY_THROWS_EXCEPTION(DataError, q->fieldByName("Nope"));
@@ -241,6 +244,8 @@ private Q_SLOTS:
         QTest::newRow("number greater") << "[Amount] > 7" << QList<int>{1, 4};
         QTest::newRow("number ge") << "[Amount] >= 7" << QList<int>{1, 3, 4};
         QTest::newRow("number le decimal") << "[Amount] <= 10.5" << QList<int>{1, 3, 5};
+        QTest::newRow("decimal comma") << "[Amount] < 10,5" << QList<int>{3, 5};
+        QTest::newRow("date and time") << "[D] >= '15.01.2024 0:00:00'" << QList<int>{1, 2, 5};
         QTest::newRow("is null") << "[Amount] IS NULL" << QList<int>{2};
         QTest::newRow("is not null") << "[D] IS NOT NULL" << QList<int>{1, 2, 3, 5};
         QTest::newRow("short date") << "[D] = '15.01.2024'" << QList<int>{1, 5};
@@ -307,6 +312,28 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(DataError, q->open());
         QVERIFY(!q->isActive());
         QVERIFY_THROWS_EXCEPTION(DataError, q->paramByName("Missing"));
+    }
+
+    void blobFromFile()
+    {
+        const QString path = m_dir.filePath("blob.bin");
+        QByteArray bytes;
+        for (int i = 0; i < 1000; ++i)
+            bytes.append(char(i % 256));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        auto ins = query("insert into Doc (Id, Data) values (1, :Data)");
+        ins->paramByName("Data").loadFromFile(path, ftBlob);
+        ins->execSql();
+        auto q = query("select Id, Data from Doc");
+        q->open();
+        QCOMPARE(q->fieldByName("Data")->dataType(), ftBlob);
+        QVERIFY(q->fieldByName("Data")->isBlob());
+        QCOMPARE(q->fieldByName("Data")->asBytes(), bytes);
+        exec("DELETE FROM Doc");
+        QVERIFY_THROWS_EXCEPTION(DataError, ins->paramByName("Data").loadFromFile(m_dir.filePath("absent.bin")));
     }
 
     void serverErrorText()
@@ -542,6 +569,19 @@ private Q_SLOTS:
             QSKIP("a server connection only");
         QCOMPARE(m_db->selectValue("select current_setting('application_name')").toString(), QString("VORNTEST"));
         QCOMPARE(m_db->selectValue("select current_setting('vorn.host')").toString(), QString("WS-TEST"));
+    }
+
+    void castsBesideParameters()
+    {
+        if (!pg())
+            QSKIP("PostgreSQL casts");
+        auto q = query("select :N::int + 1 as M, ':N'::text as T, '10:30'::time as Tm -- :Comment\n");
+        QCOMPARE(q->paramCount(), 1);
+        q->paramByName("N").setAsString("41");
+        q->open();
+        QCOMPARE(q->fieldByName("M")->asInteger(), 42);
+        QCOMPARE(q->fieldByName("T")->asString(), QString(":N"));
+        QCOMPARE(q->fieldByName("Tm")->dataType(), ftTime);
     }
 
     void lostConnection()
