@@ -195,7 +195,8 @@ void MultiSelectCombo::showPopup()
     for (int i = 0; i < m_items.size(); ++i)
         m_popup->item(i)->setSelected(m_selected.value(i));
     const int rows = std::clamp(int(m_items.size()), 1, maxVisibleItems());
-    const int h = rows * m_popup->sizeHintForRow(0) + 2 * m_popup->frameWidth();
+    const int rowHeight = m_items.isEmpty() ? fontMetrics().height() + 4 : m_popup->sizeHintForRow(0);
+    const int h = rows * rowHeight + 2 * m_popup->frameWidth();
     m_popup->setGeometry(QRect(mapToGlobal(QPoint(0, height())), QSize(std::max(width(), 150), h)));
     m_popup->show();
     m_popup->setFocus();
@@ -595,6 +596,11 @@ void TfrmAskMe::ReadControl(int i)
     QWidget *c = findChild<QWidget *>(name, Qt::FindDirectChildrenOnly);
     if (!c || p->IdParTyp > ptPassword)
         throw EParamAskMe(QStringLiteral("Не найден параметр ") + p->ParName);
+    // Enter on the default button reads without leaving: take what is typed so far.
+    if (auto *spin = qobject_cast<QAbstractSpinBox *>(c))
+        spin->interpretText();
+    if (auto *t = findChild<QTimeEdit *>(QStringLiteral("TimePart_") + p->ParName, Qt::FindDirectChildrenOnly))
+        t->interpretText();
     const QVariant old = p->Value;
     bool emptyBefore = false;
     switch (p->IdParTyp) {
