@@ -31,7 +31,14 @@ using namespace vorn::report;
 
 QString TDatasetReportData::name() const { return m_ds ? m_ds->objectName() : QString(); }
 
-bool TDatasetReportData::skipped() const { return !m_ds || m_ds->property("vornOpenFailed").toBool(); }
+bool TDatasetReportData::skipped() const
+{
+    if (!m_ds || m_ds->property("vornOpenFailed").toBool())
+        return true;
+    // a memory table the layout stored without fields, and nothing filled: no rows
+    auto *m = qobject_cast<vorn::MemoryTable *>(m_ds.data());
+    return m && !m->isActive() && m->fieldDefs().isEmpty();
+}
 
 bool TDatasetReportData::open(QString *error)
 {

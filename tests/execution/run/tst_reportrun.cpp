@@ -479,6 +479,14 @@ void TstReportRun::unknownDataSource()
                  log.texts.last().contains("nosuchtable", Qt::CaseInsensitive), qPrintable(log.texts.last()));
     QVERIFY(fileText(out).contains("напечатано"));
     checkContextCleared();
+
+    // a parameter table stored without fields, for a report without parameters
+    const int id3 = addReport("Пустой usrPARAM " + driver, 1, 3,
+                              simpleLayout({"'без параметров'"}, "", "<DataSet class=\"TRxMemoryData\" name=\"usrPARAM\"/>"),
+                              {{"select 1 as A", false, "Query1"}});
+    const QString out3 = m_dir.filePath("empty-params-" + driver + ".txt");
+    QVERIFY(ExecuteReport(id3, "x", nullptr, true, 0, -1, out3, vrmRun));
+    QVERIFY(fileText(out3).contains("без параметров"));
 }
 
 void TstReportRun::remoteFirstSource()
