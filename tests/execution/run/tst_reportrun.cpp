@@ -168,6 +168,7 @@ private Q_SLOTS:
     void promptCancelled();
     void grids_data();
     void grids();
+    void callersList();
     void layoutFollowsCatalogue_data() { drivers(); }
     void layoutFollowsCatalogue();
     void unknownDataSource_data() { drivers(); }
@@ -419,6 +420,39 @@ void TstReportRun::grids()
     w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(w.isNull());
+}
+
+void TstReportRun::callersList()
+{
+    // A script's own list stays the script's: no prompt, never freed by the run, and a
+    // result window keeps a copy that lives on after the script dropped its list.
+    Session s("SQLITE", m_sqlite);
+    MessageLog log;
+    DialogScript dialogs;
+    const int qid = idOf("VornQuery", "Неоплаченные накладные");
+    auto list = RunBuildParamList(qid, okQuery);
+    QCOMPARE(list->Count(), 1);
+    list->Items(0)->Value = QDate(2026, 11, 1);
+    QVERIFY(ExecuteReport(qid, "Долги", list.get(), false, okQuery, 0, QString(), vrmGrids));
+    QVERIFY(dialogs.shown.isEmpty() && log.texts.isEmpty());
+    QCOMPARE(list->Items(0)->Value.toDate(), QDate(2026, 11, 1));
+    list.reset();
+    QPointer<QWidget> w = FindQueryBrowser(qid, okQuery);
+    QVERIFY(w);
+    const int rows = w->findChild<QTableWidget *>("DBgrid_Query1")->rowCount();
+    QVERIFY(rows > 0);
+    w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(w.isNull());
+    // run by a report's layout with the caller's list, to a file
+    const int id = idOf("VornForm", "Неоплаченные накладные");
+    auto reportList = RunBuildParamList(id, okReport);
+    reportList->Items(0)->Value = QDate(2026, 11, 1);
+    const QString out = m_dir.filePath("callers-list.txt");
+    QVERIFY(ExecuteReport(id, "Неоплаченные накладные", reportList.get(), false, etLayout, dsFile, out, vrmRun));
+    QVERIFY(fileText(out).contains("на 01.11.2026"));
+    QCOMPARE(reportList->Count(), 1);
+    checkContextCleared();
 }
 
 // ------------------------------------------------------------------ layouts and the catalogue
