@@ -340,3 +340,65 @@ QByteArray MinimalLayout(const QString &title)
     b.items.append(it);
     return l.save();
 }
+
+QByteArray StarterLayout(const QString &title, TQueryList *queries, TParamAskMeList *params)
+{
+    ReportLayout l;
+    if (!l.load(MinimalLayout(title), nullptr) || !queries)
+        return MinimalLayout(title);
+    for (int i = 0; i < queries->Count(); ++i) {
+        const TQueryListItem *it = queries->Items(i);
+        LayoutDataSet d;
+        d.className = it->ItemKind == 0 ? QStringLiteral("TVornQuery") : QStringLiteral("TClientDataSet");
+        d.name = it->QueryShortName;
+        if (it->ItemKind == 0) {
+            d.databaseConnName = QStringLiteral("dbMain");
+            d.sql = it->SQLtext;
+        }
+        d.tag = it->Id;
+        l.addDataSet(d);
+        LayoutDataSet src;
+        src.className = QStringLiteral("TDataSource");
+        src.name = QStringLiteral("ds") + it->QueryShortName;
+        src.dataSet = it->QueryShortName;
+        l.addDataSet(src);
+    }
+    if (queries->Count() == 0)
+        return l.save();
+    // the first source's columns, read from the live data the run opened
+    const QString first = queries->Items(0)->QueryShortName;
+    QStringList columns;
+    try {
+        QObject owner;
+        TQueryList one;
+        one.Add(std::make_unique<TQueryListItem>(*queries->Items(0)));
+        OpenReportDataSets(&owner, params, &one, false);
+        if (auto *ds = owner.findChild<Dataset *>(first))
+            columns = ds->fieldNames();
+    } catch (const std::exception &) {
+        // a source that does not open yet still gets its dataset, without columns
+    }
+    columns = columns.mid(0, 8);
+    if (columns.isEmpty())
+        return l.save();
+    const double width = 185.0 / columns.size();
+    ReportBand &head = l.addBand(BandType::ColumnHeader, QStringLiteral("ColumnHeader"), 6);
+    ReportBand &detail = l.addBand(BandType::Detail, QStringLiteral("Detail"), 5);
+    detail.dataSet = first;
+    for (int c = 0; c < columns.size(); ++c) {
+        ReportItem h;
+        h.type = ItemType::Label;
+        h.name = QStringLiteral("lbl") + columns[c];
+        h.text = columns[c];
+        h.geometry = QRectF(c * width, 0, width, 5);
+        h.frame = FrameBottom;
+        head.items.append(h);
+        ReportItem f;
+        f.type = ItemType::DataField;
+        f.name = QStringLiteral("fld") + columns[c];
+        f.expression = first + u'.' + columns[c];
+        f.geometry = QRectF(c * width, 0, width, 5);
+        detail.items.append(f);
+    }
+    return l.save();
+}

@@ -151,7 +151,7 @@ bool ExecuteReport(int objectId, const QString &caption, TParamAskMeList *params
             throw DataError(QStringLiteral("Отчёт не найден: ") + QString::number(objectId));
         QByteArray blob = reportBlob(row);
         if (blob.trimmed().isEmpty())
-            blob = MinimalLayout(caption);
+            blob = StarterLayout(caption, queries.get(), list);
         row->edit();
         if (ReportDesignerDialog1()->EditReport(blob, caption.left(255))) {
             row->fieldByName(QStringLiteral("Report"))->setValue(blob);

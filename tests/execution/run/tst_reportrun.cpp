@@ -650,8 +650,11 @@ void TstReportRun::design()
     } else if (edit == "valid") {
         QCOMPARE(stored, changed);
     } else {
+        // a report without a layout starts from its sources and the first one's columns
         QVERIFY2(l.load(shownText.toUtf8(), &error), qPrintable(error));
         QCOMPARE(stored, shownText.toUtf8());
+        QVERIFY(l.dataSet("Query1") && l.dataSet("Query1")->sql == "select 1 as A");
+        QVERIFY(l.band("Detail") && l.band("Detail")->items.value(0).expression.compare("Query1.A", Qt::CaseInsensitive) == 0);
     }
     QVERIFY2(l.load(stored, &error), qPrintable(error));
 }
