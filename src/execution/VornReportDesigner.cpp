@@ -363,6 +363,21 @@ QByteArray StarterLayout(const QString &title, TQueryList *queries, TParamAskMeL
         src.dataSet = it->QueryShortName;
         l.addDataSet(src);
     }
+    if (params && params->Count() > 0) {
+        LayoutDataSet u;
+        u.className = QStringLiteral("TRxMemoryData");
+        u.name = QStringLiteral("usrPARAM");
+        u.tag = -1;
+        static const char *const kindNames[] = {"", "String", "Date", "Currency", "Float", "Integer", "DateTime"};
+        for (int i = 0; i < params->Count(); ++i) {
+            const TParamAskMe *p = params->Items(i);
+            if (p->ValueKind > vkNone && p->ValueKind <= vkDateTime)
+                u.fields.append({p->ParName, QLatin1String(kindNames[p->ValueKind])});
+            if (p->IdParTyp == ptLookup || p->IdParTyp == ptMultiLookup)
+                u.fields.append({p->ParName + QStringLiteral("_Display"), QStringLiteral("String")});
+        }
+        l.addDataSet(u);
+    }
     if (queries->Count() == 0)
         return l.save();
     // the first source's columns, read from the live data the run opened

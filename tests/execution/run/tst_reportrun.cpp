@@ -299,6 +299,7 @@ void TstReportRun::outputs()
     dialogs.handlers["dlgChooseOutput"] = [&](QDialog *d) {
         auto *cb = d->findChild<QComboBox *>("cbOutput");
         chooserStart = cb->currentIndex();
+        d->grab().save(qEnvironmentVariable("VORN_BINARY_DIR") + "/run-shots/choose-output.png");
         if (choice.isEmpty()) {
             d->reject();
             return int(QDialog::Rejected);
@@ -629,6 +630,11 @@ void TstReportRun::design()
             e->SetLayoutXml(changed);
             e->reject();
             return int(QDialog::Rejected);
+        }
+        if (edit == "empty") {
+            const QString shots = qEnvironmentVariable("VORN_BINARY_DIR") + "/run-shots";
+            QDir().mkpath(shots);
+            e->grab().save(shots + "/layout-editor.png");
         }
         if (edit == "valid")
             e->SetLayoutXml(changed);
