@@ -68,6 +68,11 @@ MODULES = {
 
 
 class Handler(BaseHTTPRequestHandler):
+    """POST /GetData with {"ProgID": ..., "GUID": ..., "Method": "GetData", "Args": [params,
+    null, server, database, user, password]}; params is null or [[ParName, Value], ...].
+    Answers {"result": [N, 0, type1, name1, ..., typeN, nameN, row values...]} (field type
+    codes: 1 string, 3 integer, 6 float, 9 date as "yyyy-mm-dd", ...) or {"error": text}."""
+
     def log_message(self, fmt, *args):
         pass
 
