@@ -299,6 +299,9 @@ void TstReportRun::outputs()
     dialogs.handlers["dlgChooseOutput"] = [&](QDialog *d) {
         auto *cb = d->findChild<QComboBox *>("cbOutput");
         chooserStart = cb->currentIndex();
+        if (d->size() != QSize(300, 100) || d->windowTitle() != "Выбор вывода отчета" || cb->pos() != QPoint(120, 4) ||
+            cb->count() != 3 || cb->itemText(2) != "В файл" || cb->isEditable())
+            chooserStart = -2;
         d->grab().save(qEnvironmentVariable("VORN_BINARY_DIR") + "/run-shots/choose-output.png");
         if (choice.isEmpty()) {
             d->reject();
