@@ -31,6 +31,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -860,6 +861,15 @@ void TstReportRun::preview()
     QCOMPARE(p->Preview()->zoomPercent(), 200);
     QVERIFY(!p->findChild<QAction *>("ZoomToWidth")->isChecked());
     QCOMPARE(p->findChild<QToolButton *>("ZoomButton")->text(), QString("200%"));
+    // the spin button moves the zoom by 10 points
+    p->findChild<QAction *>("ZoomToWidth")->trigger();
+    QVERIFY(p->findChild<QAction *>("ZoomToWidth")->isChecked());
+    auto *spin = p->findChild<QSpinBox *>("ZoomSpin");
+    QCOMPARE(spin->toolTip(), QString("Изменение маштаба +/- 10%"));
+    const int before = p->Preview()->zoomPercent();
+    spin->stepUp();
+    QCOMPARE(p->Preview()->zoomPercent(), before + 10);
+    QVERIFY(!p->findChild<QAction *>("ZoomToWidth")->isChecked());
     p->findChild<QAction *>("ZoomToWidth")->trigger();
     // progress moves in steps of 5 and is emptied at the ends
     p->SetProgress(0);
