@@ -1,6 +1,7 @@
 // vornreport: renders a report layout with its data (a SQLite file or a server
 // connection) to a file in any output format, for batch jobs, tests and benchmarks.
 // Parameters given on the command line reach SQL as :Name and layouts as usrPARAM.Name.
+#include "tools/vornreport/CatalogueReport.h"
 #include "platform/report/ReportEngine.h"
 #include "platform/core/IniFile.h"
 #include "platform/report/ReportExport.h"
@@ -88,8 +89,31 @@ int main(int argc, char **argv)
     const QCommandLineOption statsOpt(QStringLiteral("stats"), QStringLiteral("Print timings to standard error: data fetch, first page, generation, export."));
     for (const auto &o : {sqliteOpt, profileOpt, iniOpt, driverOpt, hostOpt, portOpt, dbOpt, userOpt, passOpt, paramOpt, formatOpt, dpiOpt, pagesOpt, copiesOpt, printerOpt, statsOpt})
         cl.addOption(o);
+    // catalogue mode: vornreport --report-id N --profile P -u login [--password pw] [-p Name=Value] output
+    const QCommandLineOption reportOpt(QStringLiteral("report-id"), QStringLiteral("Catalogue mode: render the catalogue report with this Id (the only positional argument is then the output)."), QStringLiteral("id"));
+    cl.addOption(reportOpt);
     cl.process(app);
     const QStringList args = cl.positionalArguments();
+    if (cl.isSet(reportOpt)) {
+        if (args.size() != 1)
+            return failWith(QStringLiteral("catalogue mode takes one output file (see --help)"));
+        CatalogueReportJob job;
+        job.reportId = cl.value(reportOpt).toInt();
+        job.profile = cl.value(profileOpt);
+        job.iniFile = cl.value(iniOpt);
+        job.login = cl.value(userOpt);
+        job.password = cl.isSet(passOpt) ? cl.value(passOpt) : qEnvironmentVariable("VORN_PASSWORD");
+        job.format = cl.value(formatOpt);
+        job.output = args.at(0);
+        job.printer = cl.value(printerOpt);
+        job.copies = cl.value(copiesOpt).toInt();
+        for (const QString &p : cl.values(paramOpt)) {
+            const int eq = p.indexOf(u'=');
+            if (eq <= 0) return failWith(QStringLiteral("parameter must be Name=Value: %1").arg(p));
+            job.params.insert(p.left(eq), p.mid(eq + 1));
+        }
+        return runCatalogueReport(job);
+    }
     if (args.size() != 2)
         return failWith(QStringLiteral("a layout file and an output file are needed (see --help)"));
 
