@@ -1038,6 +1038,7 @@ void TstTree::deleteFromTree()
     // A group goes without the dialog, after the plain question; the next group is selected.
     g = node(w, vnkGroup, vnbGroups);
     const QString name = g->text(0);
+    const int deletedGroup = g->Rec.ObjectId;  // the node itself goes with the rebuild
     const int next = node(w, vnkGroup, vnbGroups, 1)->Rec.ObjectId;
     w.SelectNode(g);
     log.texts.clear();
@@ -1045,7 +1046,7 @@ void TstTree::deleteFromTree()
     w.Action("actnDelGrpFrm")->trigger();
     QCOMPARE(dialogs.shown, 0);
     QCOMPARE(log.texts, QStringList{"Удалить группу \"" + name + "\"?"});
-    QCOMPARE(count("select count(*) from VornGroup where Id=" + n(g->Rec.ObjectId)), 0);
+    QCOMPARE(count("select count(*) from VornGroup where Id=" + n(deletedGroup)), 0);
     QCOMPARE(w.Selected()->Rec.ObjectId, next);
     QVERIFY(!texts(topLevel(w.Tree())).contains(name));
 
