@@ -474,7 +474,7 @@ void Database::checkSql(const QString &sql)
 QVariant Database::selectValue(const QString &sql, const ParamList &params)
 {
     const ResultSet r = execute(sql, params, true);
-    return r.rowCount > 0 && !r.columns.isEmpty() ? r.values.first() : QVariant();
+    return r.rowCount > 0 && !r.columns.isEmpty() ? r.value(0, 0) : QVariant();
 }
 
 ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values, bool fetch)
@@ -523,9 +523,13 @@ ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values,
         c.nullable = f.requiredStatus() != QSqlField::Required;
         rs.columns.append(c);
     }
+    rs.data.resize(cols);
     while (q.next()) {
         for (int i = 0; i < cols; ++i)
-            rs.values.append(q.value(i));
+            if (q.isNull(i))  // one kind of NULL whatever the driver: an empty variant
+                rs.data[i].append(QVariant());
+            else
+                rs.data[i].append(q.value(i));
         ++rs.rowCount;
     }
     if (q.lastError().isValid())
@@ -630,26 +634,28 @@ ResultSet run(sqlite3 *db, const QString &sql, const ParamList *named, const QLi
         declared.append(t);
         rs.columns.append(c);
     }
+    rs.data.resize(cols);
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         if (!fetch || cols == 0)
             continue;
         for (int i = 0; i < cols; ++i) {
+            QList<QVariant> &col = rs.data[i];
             switch (sqlite3_column_type(st, i)) {
             case SQLITE_INTEGER: {
                 const sqlite3_int64 v = sqlite3_column_int64(st, i);
                 const int t = declared.at(i);
                 if (t == ftBoolean)
-                    rs.values.append(QVariant(v != 0));
+                    col.append(QVariant(v != 0));
                 else if (t == ftLargeint || v > INT_MAX || v < INT_MIN)
-                    rs.values.append(QVariant(qlonglong(v)));
+                    col.append(QVariant(qlonglong(v)));
                 else if (t == ftFloat || t == ftCurrency || t == ftBCD)
-                    rs.values.append(QVariant(double(v)));
+                    col.append(QVariant(double(v)));
                 else
-                    rs.values.append(QVariant(int(v)));
+                    col.append(QVariant(int(v)));
                 break;
             }
-            case SQLITE_FLOAT: rs.values.append(QVariant(sqlite3_column_double(st, i))); break;
+            case SQLITE_FLOAT: col.append(QVariant(sqlite3_column_double(st, i))); break;
             case SQLITE_TEXT: {
                 const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
                 QString s = QString::fromUtf8(t, sqlite3_column_bytes(st, i));
@@ -657,18 +663,18 @@ ResultSet run(sqlite3 *db, const QString &sql, const ParamList *named, const QLi
                 if (ft == ftDate || ft == ftDateTime || ft == ftTime || ft == ftBoolean) {
                     bool ok = false;
                     QVariant c = fieldtype::convert(s, FieldType(ft), &ok);
-                    rs.values.append(ok ? c : QVariant(s));
+                    col.append(ok ? c : QVariant(s));
                 } else {
-                    rs.values.append(QVariant(std::move(s)));
+                    col.append(QVariant(std::move(s)));
                 }
                 break;
             }
             case SQLITE_BLOB: {
                 const void *b = sqlite3_column_blob(st, i);
-                rs.values.append(QVariant(QByteArray(static_cast<const char *>(b), sqlite3_column_bytes(st, i))));
+                col.append(QVariant(QByteArray(static_cast<const char *>(b), sqlite3_column_bytes(st, i))));
                 break;
             }
-            default: rs.values.append(QVariant());
+            default: col.append(QVariant());
             }
         }
         ++rs.rowCount;
@@ -681,7 +687,7 @@ ResultSet run(sqlite3 *db, const QString &sql, const ParamList *named, const QLi
             continue;
         FieldType t = ftString;
         for (int r = 0; r < rs.rowCount; ++r) {
-            const QVariant &v = rs.values.at(r * cols + i);
+            const QVariant &v = rs.data[i].at(r);
             if (v.isNull())
                 continue;
             t = fieldtype::fromMetaType(v.metaType().id());

@@ -49,11 +49,12 @@ struct ResultColumn
     bool nullable = true;        // false when the column is declared NOT NULL
 };
 
-// A whole result fetched into memory: values row after row (rowCount * columns.size()).
+// A whole result fetched into memory, column by column.
 struct ResultSet
 {
     QList<ResultColumn> columns;  // in select order
-    QList<QVariant> values;       // flat, row-major
+    QList<QList<QVariant>> data;  // one list of rowCount values per column
+    const QVariant &value(int row, int col) const { return data.at(col).at(row); }
     int rowCount = 0;             // rows fetched
     qint64 rowsAffected = -1;     // for statements without a result
     QVariant lastInsertId;        // the key the server gave a new row, where known
@@ -123,7 +124,6 @@ private:
     void openSqlite();
     void registerSessionFunctions();
     void checkSqliteLogin();
-    ResultSet executeSqlite(const QString &sql, const QList<QVariant> &values, bool fetch);
     ResultSet executeQt(const QString &sql, const QList<QVariant> &values, bool fetch);
 
     QString m_name;                // databaseName ("dbMain")

@@ -1,4 +1,4 @@
-// Dataset cursor and editing. Rows are stored row-major in one flat list; a filter
+// Dataset cursor and editing. Rows are stored column by column; a filter
 // keeps a list of the visible stored rows. The edit buffer holds the current row's
 // values between Edit/Insert and Post/Cancel; the stored row changes only on Post,
 // after the subclass has written it back, so a failed post leaves the data as it was.
@@ -129,25 +129,19 @@ void Dataset::open()
     for (int i = 0; i < int(m_fields.size()); ++i)
         m_fields[i]->m_index = i;
     m_stride = int(m_fields.size());
-    if (m_stride == dataCount) {
-        m_data = std::move(rd.values);
-    } else {
-        m_data.clear();
-        m_data.reserve(qsizetype(rd.rowCount) * m_stride);
-        for (int r = 0; r < rd.rowCount; ++r) {
-            for (int c = 0; c < dataCount; ++c)
-                m_data.append(std::move(rd.values[qsizetype(r) * dataCount + c]));
-            for (int c = dataCount; c < m_stride; ++c)
-                m_data.append(QVariant());
-        }
-    }
+    loadColumns(std::move(rd.columns), dataCount, rd.rowCount);
     m_rows = rd.rowCount;
     m_rowIds.resize(m_rows);
     for (int r = 0; r < m_rows; ++r)
         m_rowIds[r] = m_nextRowId++;
     m_state = DatasetState::Browse;
-    computeExtras(0, m_rows - 1);
     m_filterExpr.reset();
+    try {
+        computeExtras(0, m_rows - 1);
+    } catch (...) {
+        close();  // a failing calculation handler leaves the dataset closed, not half open
+        throw;
+    }
     if (m_filtered && !m_filterText.trimmed().isEmpty()) {
         try {
             m_filterExpr = FilterExpression::compile(m_filterText, *this);
@@ -185,7 +179,7 @@ void Dataset::close()
         if (f->fieldKind() != FieldKind::Data)
             m_persistent.push_back(std::move(f));
     m_fields.clear();
-    m_data.clear();
+    m_cols.clear();
     m_rowIds.clear();
     m_view.clear();
     m_viewActive = false;
@@ -202,6 +196,8 @@ void Dataset::close()
         Q_EMIT stateChanged();
         Q_EMIT closed();
         Q_EMIT dataChanged();
+    } else {
+        m_pendingNotify = true;
     }
     if (events.afterClose)
         events.afterClose(this);
@@ -230,7 +226,8 @@ void Dataset::refresh()
 
 void Dataset::clearRows()
 {
-    m_data.clear();
+    for (auto &c : m_cols)
+        c.clear();
     m_rowIds.clear();
     m_rows = 0;
     buildView();
@@ -238,18 +235,11 @@ void Dataset::clearRows()
     m_bof = m_eof = true;
 }
 
-void Dataset::setRows(QList<QVariant> &&values, int rowCount)
+void Dataset::setRows(QList<QList<QVariant>> &&values, int rowCount)
 {
     const int dataCount = int(std::count_if(m_fields.begin(), m_fields.end(),
                                             [](const auto &f) { return f->fieldKind() == FieldKind::Data; }));
-    m_data.clear();
-    m_data.reserve(qsizetype(rowCount) * m_stride);
-    for (int r = 0; r < rowCount; ++r) {
-        for (int c = 0; c < dataCount; ++c)
-            m_data.append(std::move(values[qsizetype(r) * dataCount + c]));
-        for (int c = dataCount; c < m_stride; ++c)
-            m_data.append(QVariant());
-    }
+    loadColumns(std::move(values), dataCount, rowCount);
     m_rows = rowCount;
     m_rowIds.resize(m_rows);
     for (int r = 0; r < m_rows; ++r)
@@ -301,7 +291,7 @@ void Dataset::computeExtras(int firstRow, int lastRow)
                     if (!anyNull)
                         v = index.value(key);
                 }
-                m_data[qsizetype(r) * m_stride + f->index()] = v;
+                m_cols[f->index()][r] = v;
             }
         }
     }
@@ -331,20 +321,43 @@ void Dataset::recomputeBufferExtras()
     if (!any)
         return;
     // Lend a scratch stored row to the handlers: append the buffer, compute, copy back.
-    const qsizetype base = qsizetype(m_rows) * m_stride;
-    m_data.append(m_buffer);
+    for (int c = 0; c < m_stride; ++c)
+        m_cols[c].append(m_buffer.at(c));
     ++m_rows;
+    const auto drop = [this] {
+        --m_rows;
+        for (auto &col : m_cols)
+            col.removeLast();
+    };
     try {
         computeExtras(m_rows - 1, m_rows - 1);
     } catch (...) {
-        --m_rows;
-        m_data.resize(base);
+        drop();
         throw;
     }
     for (int c = 0; c < m_stride; ++c)
-        m_buffer[c] = m_data.at(base + c);
-    --m_rows;
-    m_data.resize(base);
+        m_buffer[c] = m_cols[c].at(m_rows - 1);
+    drop();
+}
+
+QList<QVariant> Dataset::storedRow(int row) const
+{
+    QList<QVariant> out;
+    out.reserve(m_stride);
+    for (int c = 0; c < m_stride; ++c)
+        out.append(m_cols[c].at(row));
+    return out;
+}
+
+void Dataset::loadColumns(QList<QList<QVariant>> &&columns, int dataCount, int rowCount)
+{
+    m_cols.assign(m_stride, QList<QVariant>());
+    for (int c = 0; c < m_stride; ++c) {
+        if (c < dataCount && c < columns.size())
+            m_cols[c] = std::move(columns[c]);
+        m_cols[c].resize(rowCount);
+    }
+    columns = QList<QList<QVariant>>();
 }
 
 // ---- view and filter ------------------------------------------------------------
@@ -464,16 +477,17 @@ void Dataset::sortBy(const QString &order)
         }
         return false;
     });
-    QList<QVariant> data;
-    data.reserve(m_data.size());
+    for (auto &col : m_cols) {
+        QList<QVariant> sorted;
+        sorted.reserve(m_rows);
+        for (int r : idx)
+            sorted.append(std::move(col[r]));
+        col = std::move(sorted);
+    }
     QList<Bookmark> ids;
     ids.reserve(m_rows);
-    for (int r : idx) {
-        for (int c = 0; c < m_stride; ++c)
-            data.append(std::move(m_data[qsizetype(r) * m_stride + c]));
+    for (int r : idx)
         ids.append(m_rowIds.at(r));
-    }
-    m_data = std::move(data);
     m_rowIds = std::move(ids);
     buildView();
     m_pos = recordCount() > 0 ? 0 : -1;
@@ -670,6 +684,24 @@ bool Dataset::locate(const QString &keyFields, const QVariant &keyValues, Locate
     const KeyMatcher m = makeMatcher(*this, keyFields, keyValues, options);
     const int count = recordCount();
     const int nkeys = int(m.cols.size());
+    // One integer key, the usual case: compare the stored integers directly.
+    if (nkeys == 1 && !m.textual.at(0) && m.values.at(0).metaType().id() == QMetaType::LongLong) {
+        const qint64 key = m.values.at(0).toLongLong();
+        const int col = m.cols.at(0);
+        for (int p = 0; p < count; ++p) {
+            const QVariant &v = storedValue(m_viewActive ? m_view.at(p) : p, col);
+            const int t = v.metaType().id();
+            const bool hit = t == QMetaType::Int        ? *static_cast<const int *>(v.constData()) == key
+                           : t == QMetaType::LongLong ? *static_cast<const qlonglong *>(v.constData()) == key
+                                                      : (!v.isNull() && v.toLongLong() == key);
+            if (hit) {
+                setPosition(p);
+                m_bof = m_eof = false;
+                return true;
+            }
+        }
+        return false;
+    }
     for (int p = 0; p < count; ++p) {
         const int row = m_viewActive ? m_view.at(p) : p;
         bool all = true;
@@ -781,6 +813,12 @@ QVariantList Dataset::currentValues() const
     return out;
 }
 
+QVariantList Dataset::rowValues(int position) const
+{
+    const int row = storageRowOf(position);
+    return row >= 0 ? storedRow(row) : QVariantList();
+}
+
 void Dataset::setCurrentValue(int fieldIndex, const QVariant &v)
 {
     ensureActive();
@@ -792,7 +830,7 @@ void Dataset::setCurrentValue(int fieldIndex, const QVariant &v)
     if (m_state == DatasetState::CalcFields && m_calcRow >= 0) {
         if (f->fieldKind() == FieldKind::Data)
             throw DataError(QStringLiteral("Field '%1' cannot be modified").arg(f->fieldName()));
-        m_data[qsizetype(m_calcRow) * m_stride + fieldIndex] = typed;
+        m_cols[fieldIndex][m_calcRow] = typed;
         return;
     }
     if (m_state != DatasetState::Edit && m_state != DatasetState::Insert) {
@@ -846,7 +884,7 @@ void Dataset::edit()
     if (events.beforeEdit)
         events.beforeEdit(this);
     const int row = storageRowOf(m_pos);
-    m_buffer = m_data.mid(qsizetype(row) * m_stride, m_stride);
+    m_buffer = storedRow(row);
     m_old = m_buffer;
     m_modified = false;
     setState(DatasetState::Edit);
@@ -913,11 +951,11 @@ void Dataset::post()
         if (st == DatasetState::Edit) {
             const int r = storageRowOf(m_pos);
             for (int c = 0; c < m_stride; ++c)
-                m_data[qsizetype(r) * m_stride + c] = m_buffer.at(c);
+                m_cols[c][r] = m_buffer.at(c);
         } else {
             const int at = m_insertPos >= recordCount() ? m_rows : storageRowOf(m_insertPos);
             for (int c = 0; c < m_stride; ++c)
-                m_data.insert(qsizetype(at) * m_stride + c, m_buffer.at(c));
+                m_cols[c].insert(at, m_buffer.at(c));
             m_rowIds.insert(at, m_nextRowId++);
             ++m_rows;
             if (m_viewActive) {
@@ -979,9 +1017,10 @@ void Dataset::deleteRecord()
     if (events.beforeDelete)
         events.beforeDelete(this);
     const int row = storageRowOf(m_pos);
-    const QVariantList values = m_data.mid(qsizetype(row) * m_stride, m_stride);
+    const QVariantList values = storedRow(row);
     if (!internalDelete(values)) {
-        m_data.remove(qsizetype(row) * m_stride, m_stride);
+        for (auto &col : m_cols)
+            col.removeAt(row);
         m_rowIds.removeAt(row);
         --m_rows;
         if (m_viewActive) {

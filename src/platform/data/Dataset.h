@@ -128,6 +128,7 @@ public:
     int insertPosition() const { return m_insertPos; } // where the new row shows while inserting
     Bookmark bookmarkAt(int position) const;
     QVariantList currentValues() const;   // all fields of the current row
+    QVariantList rowValues(int position) const; // all fields of a visible row, cursor unmoved
 
     // Value access used by Field.
     QVariant currentValue(int fieldIndex) const;
@@ -143,11 +144,11 @@ Q_SIGNALS:
     void fieldChanged(vorn::Field *field); // a value of the edited row changed
 
 protected:
-    // Subclasses: read the rows (columns and flat values).
+    // Subclasses: read the rows (fields and their values column by column).
     struct RowData
     {
         QList<Field *> fields;   // data fields in column order (created with makeField)
-        QList<QVariant> values;  // row-major, fields.size() per row
+        QList<QList<QVariant>> columns; // one list of rowCount values per field
         int rowCount = 0;
     };
     virtual void internalOpen(RowData &out) = 0;
@@ -161,7 +162,7 @@ protected:
     Field *makeField(const QString &name, FieldType type, int size = 0);
 
     void clearRows();                               // keeps fields
-    void setRows(QList<QVariant> &&dataFieldValues, int rowCount); // replaces rows, recomputes extras
+    void setRows(QList<QList<QVariant>> &&dataColumns, int rowCount); // replaces rows, recomputes extras
     int storageRowOf(int position) const;
     int positionOfStorageRow(int row) const;       // -1 when filtered out
     void setPosition(int position);                // moves and notifies
@@ -176,14 +177,16 @@ private:
     void setState(DatasetState s);
     void recomputeBufferExtras();
     bool rowMatchesFilter(int row);
-    const QVariant &storedValue(int row, int col) const { return m_data.at(qsizetype(row) * m_stride + col); }
+    const QVariant &storedValue(int row, int col) const { return m_cols[col].at(row); }
+    QList<QVariant> storedRow(int row) const;
+    void loadColumns(QList<QList<QVariant>> &&columns, int dataCount, int rowCount);
     friend class FilterExpression;
 
     int m_tag = 0;                              // the design's Tag
     DatasetState m_state = DatasetState::Inactive; // current state
     std::vector<std::unique_ptr<Field>> m_fields;  // data fields then persistent ones
     std::vector<std::unique_ptr<Field>> m_persistent; // calculated/lookup definitions kept across opens
-    QList<QVariant> m_data;                     // stored rows, row-major, m_stride per row
+    std::vector<QList<QVariant>> m_cols;        // stored rows, one list per field (column scans stay local)
     QList<Bookmark> m_rowIds;                   // identity of each stored row
     Bookmark m_nextRowId = 0;                   // next identity to give
     int m_stride = 0;                           // values per stored row (= fieldCount())

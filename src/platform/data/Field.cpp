@@ -39,7 +39,7 @@ QString Field::asString() const
         return QLocale().toString(dt, QStringLiteral("dd.MM.yyyy H:mm:ss"));
     }
     case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case QMetaType::Double: return QString::number(v.toDouble(), 'g', 15);
+    case QMetaType::Double: return QLocale().toString(v.toDouble(), 'g', 15).remove(QLocale().groupSeparator());
     default: return v.toString();
     }
 }

@@ -121,8 +121,49 @@ int metaTypeOf(FieldType t)
 }
 
 // Dates arrive from SQLite as text in ISO form, possibly with a 'T' or a blank.
+// "yyyy-MM-dd" and "yyyy-MM-dd HH:mm:ss[.zzz]" are read by hand: whole columns of
+// them arrive from SQLite, and the general parser costs more than the fetch.
+static bool digits(const QString &s, int from, int n, int *out)
+{
+    int v = 0;
+    for (int i = from; i < from + n; ++i) {
+        const char16_t c = s.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+        v = v * 10 + (c - u'0');
+    }
+    *out = v;
+    return true;
+}
+
+static QDateTime fastDateTime(const QString &s)
+{
+    int y, mo, d, h = 0, mi = 0, sec = 0, ms = 0;
+    const int n = int(s.size());
+    if (n < 10 || s.at(4) != u'-' || s.at(7) != u'-' || !digits(s, 0, 4, &y) || !digits(s, 5, 2, &mo)
+        || !digits(s, 8, 2, &d))
+        return {};
+    if (n > 10) {
+        if (n < 19 || (s.at(10) != u' ' && s.at(10) != u'T') || s.at(13) != u':' || s.at(16) != u':'
+            || !digits(s, 11, 2, &h) || !digits(s, 14, 2, &mi) || !digits(s, 17, 2, &sec))
+            return {};
+        if (n > 19) {
+            if (s.at(19) != u'.' || n > 23 || !digits(s, 20, n - 20, &ms))
+                return {};
+            for (int k = n - 20; k < 3; ++k) ms *= 10;
+        }
+    }
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, sec, ms);
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time);
+}
+
 static QDateTime parseDateTime(const QString &s)
 {
+    if (const QDateTime fast = fastDateTime(s); fast.isValid())
+        return fast;
     QDateTime dt = QDateTime::fromString(s, Qt::ISODateWithMs);
     if (!dt.isValid())
         dt = QDateTime::fromString(QString(s).replace(u' ', u'T'), Qt::ISODateWithMs);
@@ -148,6 +189,13 @@ QVariant convert(const QVariant &v, FieldType t, bool *ok)
     switch (target) {
     case QMetaType::QDate:
         if (v.metaType().id() == QMetaType::QString) {
+            const QString &str = *static_cast<const QString *>(v.constData());
+            int y, mo, d;
+            if (str.size() == 10 && str.at(4) == u'-' && str.at(7) == u'-' && digits(str, 0, 4, &y)
+                && digits(str, 5, 2, &mo) && digits(str, 8, 2, &d) && QDate(y, mo, d).isValid()) {
+                r = QDate(y, mo, d);
+                break;
+            }
             const QDateTime dt = parseDateTime(v.toString());
             good = dt.isValid();
             r = dt.date();

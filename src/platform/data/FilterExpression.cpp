@@ -15,12 +15,13 @@ namespace vorn {
 
 struct FilterExpression::Node
 {
-    enum Kind { And, Or, Not, Compare, IsNull, IsNotNull, Const } kind = Const;
+    enum Kind { And, Or, Not, Compare, CompareNumber, IsNull, IsNotNull, Const } kind = Const;
     enum Op { Eq, Ne, Gt, Lt, Ge, Le } op = Eq;
     std::unique_ptr<Node> a, b;  // children (logical) / operands (comparison)
     int field = -1;              // operand: field index, -1 for a constant
     QVariant constant;           // operand: the constant, typed
     FieldType type = ftUnknown;  // operand: field type
+    double number = 0;           // CompareNumber: the constant, field on the left
 };
 
 namespace {
@@ -218,6 +219,22 @@ struct Parser
         n->b = parseOperand();
         typeConstant(n->a.get(), n->b.get(), rightPos);
         typeConstant(n->b.get(), n->a.get(), rightPos);
+        // A numeric field against a number, the usual filter line, gets its own node.
+        const auto numeric = [](const FilterExpression::Node *x) {
+            return x->field < 0 && x->constant.metaType().id() == QMetaType::Double;
+        };
+        if (n->a->field >= 0 && numeric(n->b.get())
+            && (fieldtype::isInteger(n->a->type) || fieldtype::isFloat(n->a->type) || n->a->type == ftBoolean)) {
+            n->kind = FilterExpression::Node::CompareNumber;
+            n->number = n->b->constant.toDouble();
+        } else if (n->b->field >= 0 && numeric(n->a.get())
+                   && (fieldtype::isInteger(n->b->type) || fieldtype::isFloat(n->b->type) || n->b->type == ftBoolean)) {
+            using N = FilterExpression::Node;
+            n->kind = N::CompareNumber;
+            n->number = n->a->constant.toDouble();
+            std::swap(n->a, n->b);
+            n->op = n->op == N::Gt ? N::Lt : n->op == N::Lt ? N::Gt : n->op == N::Ge ? N::Le : n->op == N::Le ? N::Ge : n->op;
+        }
         return n;
     }
     // A constant compared with a field takes the field's type.
@@ -256,6 +273,17 @@ struct Parser
 int compareValues(const QVariant &x, const QVariant &y)
 {
     const int tx = x.metaType().id(), ty = y.metaType().id();
+    // The common cases read the stored value directly, without QVariant conversion.
+    const auto asDouble = [](const QVariant &v, int t, double *out) {
+        switch (t) {
+        case QMetaType::Int: *out = *static_cast<const int *>(v.constData()); return true;
+        case QMetaType::LongLong: *out = double(*static_cast<const qlonglong *>(v.constData())); return true;
+        case QMetaType::Double: *out = *static_cast<const double *>(v.constData()); return true;
+        default: return false;
+        }
+    };
+    if (double a, b; asDouble(x, tx, &a) && asDouble(y, ty, &b))
+        return a < b ? -1 : a > b ? 1 : 0;
     const auto numeric = [](int t) {
         return t == QMetaType::Int || t == QMetaType::LongLong || t == QMetaType::Double || t == QMetaType::Bool
             || t == QMetaType::UInt || t == QMetaType::ULongLong;
@@ -299,6 +327,29 @@ static bool eval(const FilterExpression::Node *n, const Dataset &ds, int row,
 {
     using N = FilterExpression::Node;
     switch (n->kind) {
+    case N::CompareNumber: {
+        const QVariant &v = value(ds, row, n->a->field);
+        double a;
+        switch (v.typeId()) {
+        case QMetaType::Int: a = *static_cast<const int *>(v.constData()); break;
+        case QMetaType::LongLong: a = double(*static_cast<const qlonglong *>(v.constData())); break;
+        case QMetaType::Double: a = *static_cast<const double *>(v.constData()); break;
+        case QMetaType::Bool: a = *static_cast<const bool *>(v.constData()) ? 1 : 0; break;
+        default:
+            if (v.isNull()) return false;
+            a = v.toDouble();
+        }
+        const double b = n->number;
+        switch (n->op) {
+        case N::Eq: return a == b;
+        case N::Ne: return a != b;
+        case N::Gt: return a > b;
+        case N::Lt: return a < b;
+        case N::Ge: return a >= b;
+        case N::Le: return a <= b;
+        }
+        return false;
+    }
     case N::And: return eval(n->a.get(), ds, row, value) && eval(n->b.get(), ds, row, value);
     case N::Or: return eval(n->a.get(), ds, row, value) || eval(n->b.get(), ds, row, value);
     case N::Not: return !eval(n->a.get(), ds, row, value);

@@ -43,11 +43,12 @@ void MemoryTable::loadRows(const QList<QVariantList> &rows)
         createTable();
     cancel();
     const int n = int(m_defs.size());
-    QList<QVariant> values;
-    values.reserve(qsizetype(rows.size()) * n);
-    for (const QVariantList &r : rows)
-        for (int c = 0; c < n; ++c)
-            values.append(fieldtype::convert(r.value(c), m_defs.at(c).type));
+    QList<QList<QVariant>> values(n);
+    for (int c = 0; c < n; ++c) {
+        values[c].reserve(rows.size());
+        for (const QVariantList &r : rows)
+            values[c].append(fieldtype::convert(r.value(c), m_defs.at(c).type));
+    }
     setRows(std::move(values), int(rows.size()));
     notifyDataChanged();
     notifyCurrentChanged();

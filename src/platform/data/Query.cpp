@@ -76,7 +76,7 @@ void Query::internalOpen(RowData &out)
         f->setOrigin(c.origin);
         out.fields << f;
     }
-    out.values = std::move(rs.values);
+    out.columns = std::move(rs.data);
     out.rowCount = rs.rowCount;
 }
 
@@ -328,7 +328,7 @@ bool Query::internalPost(DatasetState state, const QVariantList &oldRow, QVarian
     if (pg && rs.rowCount > 0) {
         for (int k = 0; k < keys.size() && k < rs.columns.size(); ++k)
             if (const Field *f = findField(keys.at(k)))
-                newRow[f->index()] = fieldtype::convert(rs.values.at(k), f->dataType());
+                newRow[f->index()] = fieldtype::convert(rs.value(0, k), f->dataType());
     } else if (keys.size() == 1) {
         if (const Field *f = findField(keys.first()); f && newRow.value(f->index()).isNull()) {
             QVariant id = db->dialect() == Database::Dialect::MsSql

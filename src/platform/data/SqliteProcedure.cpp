@@ -59,8 +59,8 @@ static bool readProcedure(sqlite3 *db, const QString &name, QString *params, QSt
                                     nullptr, {name.trimmed()}, true);
     if (r.rowCount == 0)
         return false;
-    *params = r.values.at(0).toString();
-    *body = r.values.at(1).toString();
+    *params = r.value(0, 0).toString();
+    *body = r.value(0, 1).toString();
     return true;
 }
 
@@ -139,7 +139,7 @@ ResultSet execute(sqlite3 *db, const QString &name, ParamList &params)
             for (int c = 0; c < lastRow.columns.size(); ++c) {
                 const QString col = lastRow.columns.at(c).name;
                 if (col.compare(d.name(), Qt::CaseInsensitive) == 0 || col.compare(bare, Qt::CaseInsensitive) == 0) {
-                    v = fieldtype::convert(lastRow.values.at(c), d.dataType());
+                    v = fieldtype::convert(lastRow.value(0, c), d.dataType());
                     break;
                 }
             }

@@ -56,9 +56,9 @@ void StoredProc::prepare()
             // A procedure without parameters is fine, an unknown one is not: the call says so.
         }
         for (int r = 0; r < rs.rowCount; ++r) {
-            const QString name = rs.values.at(r * 3).toString();
-            Param p(name, fieldtype::fromDeclaredType(rs.values.at(r * 3 + 1).toString()));
-            const QString mode = rs.values.at(r * 3 + 2).toString().toUpper();
+            const QString name = rs.value(r, 0).toString();
+            Param p(name, fieldtype::fromDeclaredType(rs.value(r, 1).toString()));
+            const QString mode = rs.value(r, 2).toString().toUpper();
             p.setDirection(mode == u"OUT" ? ParamDirection::Output
                            : mode == u"INOUT" ? ParamDirection::InputOutput
                                               : ParamDirection::Input);
@@ -138,9 +138,10 @@ ResultSet StoredProc::runWithOutputBinding(Database *db, const QString &sql, con
             if (col.type == ftUnknown) col.type = ftString;
             rs.columns << col;
         }
+        rs.data.resize(rec.count());
         while (q.next()) {
             for (int c = 0; c < rec.count(); ++c)
-                rs.values << q.value(c);
+                rs.data[c] << q.value(c);
             ++rs.rowCount;
         }
     }
@@ -160,7 +161,7 @@ ResultSet StoredProc::runWithOutputBinding(Database *db, const QString &sql, con
         if (rs.rowCount > 0)
             for (int c = 0; c < rs.columns.size(); ++c)
                 if (rs.columns.at(c).name.compare(p.name(), Qt::CaseInsensitive) == 0) {
-                    v = fieldtype::convert(rs.values.at(c), p.dataType());
+                    v = fieldtype::convert(rs.value(0, c), p.dataType());
                     break;
                 }
         p.setValue(v);
@@ -185,7 +186,7 @@ void StoredProc::internalOpen(RowData &out)
         f->setOrigin(c.origin);
         out.fields << f;
     }
-    out.values = std::move(rs.values);
+    out.columns = std::move(rs.data);
     out.rowCount = rs.rowCount;
 }
 

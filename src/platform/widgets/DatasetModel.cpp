@@ -43,7 +43,7 @@ void DatasetModel::rebuildColumns()
         return;
     for (int i = 0; i < d->fieldCount(); ++i)
         if (d->field(i)->isVisible())
-            m_columns << d->field(i);
+            m_columns << i;
 }
 
 void DatasetModel::reset()
@@ -54,8 +54,20 @@ void DatasetModel::reset()
     Q_EMIT currentRowChanged(currentRow());
 }
 
-Field *DatasetModel::fieldAt(int column) const { return column >= 0 && column < m_columns.size() ? m_columns.at(column) : nullptr; }
-int DatasetModel::columnOf(const Field *field) const { return int(m_columns.indexOf(const_cast<Field *>(field))); }
+// Fields are looked up on each use: a dataset reopened while its controls were
+// disabled has new field objects before the model hears of it.
+Field *DatasetModel::fieldAt(int column) const
+{
+    Dataset *d = dataset();
+    if (!d || !d->isActive() || column < 0 || column >= m_columns.size() || m_columns.at(column) >= d->fieldCount())
+        return nullptr;
+    return d->field(m_columns.at(column));
+}
+
+int DatasetModel::columnOf(const Field *field) const
+{
+    return field && field->dataset() == dataset() ? int(m_columns.indexOf(field->index())) : -1;
+}
 
 int DatasetModel::rowOfPosition(int position) const
 {

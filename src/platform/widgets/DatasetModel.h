@@ -26,7 +26,7 @@ public:
     void setDataSource(DataSource *source);
     Dataset *dataset() const;
 
-    Field *fieldAt(int column) const;        // nullptr when out of range
+    Field *fieldAt(int column) const;        // nullptr when out of range or the dataset is closed
     int columnOf(const Field *field) const;  // -1 when not shown
     int rowOfPosition(int position) const;   // model row of a dataset position
     int positionOfRow(int row) const;        // dataset position of a model row (-1 = the new row)
@@ -47,7 +47,7 @@ private:
     void rebuildColumns();
 
     QPointer<DataSource> m_source;           // not owned
-    QList<Field *> m_columns;                // visible fields in order
+    QList<int> m_columns;                    // field indexes of the visible fields, in order
     QList<QMetaObject::Connection> m_links;  // to the data source
 };
 

@@ -7,6 +7,7 @@
 #include "platform/data/MemoryTable.h"
 #include "platform/data/Query.h"
 
+#include <QFile>
 #include <QLocale>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -78,6 +79,7 @@ private Q_SLOTS:
             m_db->params() = admin.params();
             m_db->params().setValue("DATABASE NAME", m_pgName);
             m_db->params().setValue("APPLICATION NAME", "VORNTEST");
+            m_db->params().setValue("HOST NAME", "WS-TEST");
         } else {
             m_db->setDriverName("SQLITE");
             m_db->params().setValue("DATABASE NAME", m_dir.filePath("data.db"));
@@ -89,6 +91,7 @@ private Q_SLOTS:
         exec("CREATE TABLE Grp (" + key + ", Name varchar(40) NOT NULL, Amount " + real + ", D date, Flag boolean, Price " + money + ")");
         exec("CREATE TABLE Item (" + key + ", IdGrp int NOT NULL, Title varchar(20))");
         exec("CREATE TABLE Person (" + key + ", Login varchar(20), FullName varchar(60))");
+        exec("CREATE TABLE Doc (Id int primary key, Data " + QString(pg() ? "bytea" : "blob") + ")");
     }
 
     void cleanupTestCase()
@@ -160,6 +163,7 @@ private Q_SLOTS:
         QCOMPARE(q->fieldByName("D")->asString(), QString("15.01.2024"));
         QCOMPARE(q->fieldByName("Flag")->asBoolean(), true);
         QCOMPARE(q->fieldByName("Amount")->asFloat(), 10.5);
+        QCOMPARE(q->fieldByName("Amount")->asString(), QString("10,5"));
         q->next();
         QVERIFY(q->fieldByName("Amount")->isNull());
         QVERIFY_THROWS_EXCEPTION(DataError, q->fieldByName("Nope"));
@@ -306,6 +310,28 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(DataError, q->open());
         QVERIFY(!q->isActive());
         QVERIFY_THROWS_EXCEPTION(DataError, q->paramByName("Missing"));
+    }
+
+    void blobFromFile()
+    {
+        const QString path = m_dir.filePath("blob.bin");
+        QByteArray bytes;
+        for (int i = 0; i < 1000; ++i)
+            bytes.append(char(i % 256));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        auto ins = query("insert into Doc (Id, Data) values (1, :Data)");
+        ins->paramByName("Data").loadFromFile(path, ftBlob);
+        ins->execSql();
+        auto q = query("select Id, Data from Doc");
+        q->open();
+        QCOMPARE(q->fieldByName("Data")->dataType(), ftBlob);
+        QVERIFY(q->fieldByName("Data")->isBlob());
+        QCOMPARE(q->fieldByName("Data")->asBytes(), bytes);
+        exec("DELETE FROM Doc");
+        QVERIFY_THROWS_EXCEPTION(DataError, ins->paramByName("Data").loadFromFile(m_dir.filePath("absent.bin")));
     }
 
     void serverErrorText()
@@ -533,6 +559,14 @@ private Q_SLOTS:
             QCOMPARE(e.message(), QString("This connection is not TDatabase"));
         }
         m_db->open();
+    }
+
+    void serverSeesProgramAndHost()
+    {
+        if (!pg())
+            QSKIP("a server connection only");
+        QCOMPARE(m_db->selectValue("select current_setting('application_name')").toString(), QString("VORNTEST"));
+        QCOMPARE(m_db->selectValue("select current_setting('vorn.host')").toString(), QString("WS-TEST"));
     }
 
     void lostConnection()
