@@ -1,0 +1,227 @@
+// The parameter model without a database: macro scanning and substitution, remembered
+// values round-tripping through a real settings file, display texts, Find.
+#include "execution/ParamAskMe.h"
+#include "platform/core/SettingsStore.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestParamAskMe : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+    void builtInValues_data();
+    void builtInValues();
+    void substitute_data();
+    void substitute();
+    void findUnknown();
+    void remembered_data();
+    void remembered();
+    void rememberedKeyAndChangedId();
+    void valueText_data();
+    void valueText();
+};
+
+void TestParamAskMe::builtInValues_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("text") << 0 << QVariant(QString()) << int(vkString);
+    QTest::newRow("date") << 1 << QVariant(QDate::currentDate()) << int(vkDate);
+    QTest::newRow("money") << 2 << QVariant(0.0) << int(vkCurrency);
+    QTest::newRow("number") << 3 << QVariant(0.0) << int(vkFloat);
+    QTest::newRow("integer") << 4 << QVariant(qint64(0)) << int(vkInteger);
+    QTest::newRow("lookup") << 5 << QVariant() << int(vkNone);
+    QTest::newRow("multi") << 6 << QVariant() << int(vkString);
+    QTest::newRow("datetime") << 7 << QVariant(QDateTime(QDate::currentDate(), QTime(0, 0))) << int(vkDateTime);
+    QTest::newRow("password") << 8 << QVariant(QString()) << int(vkString);
+    QTest::newRow("unknown code") << 9 << QVariant() << int(vkNone);
+}
+
+void TestParamAskMe::builtInValues()
+{
+    QFETCH(int, type);
+    QFETCH(QVariant, value);
+    QFETCH(int, kind);
+    TParamAskMeList list;
+    TParamAskMe *p = list.Add(QStringLiteral("P"), QStringLiteral("Label"), type);
+    QCOMPARE(p->Value, value);
+    QCOMPARE(int(p->ValueKind), kind);
+    QCOMPARE(bool(p->Lookup), type == 5 || type == 6);
+}
+
+// A list with one parameter of every interesting kind.
+static void fillMacroList(TParamAskMeList &list)
+{
+    list.Add("A", "", ptText)->Value = QStringLiteral("x");
+    list.Add("B", "", ptText)->Value = QStringLiteral("y");
+    list.Add("N", "", ptInteger)->Value = qint64(42);
+    list.Add("D", "", ptDate)->Value = QDate(2024, 3, 1);
+    list.Add("F", "", ptNumber)->Value = 1.5;
+    list.Add("UP", "", ptText)->Value = QStringLiteral("upper");
+    list.Add("L", "", ptMultiLookup)->Value = QStringLiteral("1, 2, 3");
+}
+
+void TestParamAskMe::substitute_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("expected");  // "!" = raises the syntax error
+
+    QTest::newRow("no macro") << "select 5 % 2" << "select 5 % 2";
+    QTest::newRow("string") << "where a = '%%A%%'" << "where a = 'x'";
+    QTest::newRow("back to back") << "select '%%A%%%%B%%'" << "select 'xy'";
+    QTest::newRow("like wildcard") << "where n like '%%A%%%'" << "where n like 'x%'";
+    QTest::newRow("integer") << "select top %%N%% *" << "select top 42 *";
+    QTest::newRow("in list") << "where id in (%%L%%)" << "where id in (1, 2, 3)";
+    QTest::newRow("date stays") << "where d = %%D%%" << "where d = %%D%%";
+    QTest::newRow("float stays") << "where f = %%F%%" << "where f = %%F%%";
+    QTest::newRow("unknown stays") << "where z = %%Zed%%" << "where z = %%Zed%%";
+    QTest::newRow("text replaced ignoring case") << "%%A%% and %%a%%" << "x and x";
+    QTest::newRow("lower case not looked up") << "where u = '%%up%%'" << "where u = '%%up%%'";
+    QTest::newRow("every occurrence") << "%%A%%,%%A%%\n%%A%%" << "x,x\nx";
+    QTest::newRow("leading blank") << "where a = %% A%%" << "!";
+    QTest::newRow("trailing blank") << "where a = %%A %%" << "!";
+    QTest::newRow("empty name") << "where a = %%%%" << "!";
+    QTest::newRow("unclosed") << "where a = %%A" << "!";
+    QTest::newRow("unclosed after good") << "%%A%% %%" << "!";
+}
+
+void TestParamAskMe::substitute()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, expected);
+    TParamAskMeList list;
+    fillMacroList(list);
+    if (expected == u"!") {
+        try {
+            SubstituteMacros(sql, list);
+            QFAIL("no error raised");
+        } catch (const EParamAskMe &e) {
+            QCOMPARE(e.message(), QStringLiteral("Error of syntax of macro"));
+        }
+        return;
+    }
+    QCOMPARE(SubstituteMacros(sql, list), expected);
+}
+
+void TestParamAskMe::findUnknown()
+{
+    TParamAskMeList list;
+    list.Add("DateFrom", "С", ptDate);
+    QVERIFY(list.Find("DateFrom"));
+    try {
+        list.Find("datefrom");
+        QFAIL("no error raised");
+    } catch (const EParamAskMeNotFound &e) {
+        QCOMPARE(e.message(), QStringLiteral("Invalid Parametr (AskMeParam) : \"datefrom\""));
+    }
+}
+
+void TestParamAskMe::remembered_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QVariant>("stored");    // Value (KeyValue for 5 and 6)
+    QTest::addColumn<QVariant>("readBack");  // what a fresh parameter reads; null = its built-in value
+    const QDateTime stamp(QDate(2023, 12, 31), QTime(23, 59, 58));
+    QTest::newRow("text") << 0 << QVariant("Иванов \"и\" ко\nвторая") << QVariant("Иванов \"и\" ко\nвторая");
+    QTest::newRow("date") << 1 << QVariant(QDate(2020, 2, 29)) << QVariant(QDate(2020, 2, 29));
+    QTest::newRow("money") << 2 << QVariant(1234567.89) << QVariant(1234567.89);
+    QTest::newRow("number") << 3 << QVariant(0.1 + 0.2) << QVariant(0.1 + 0.2);
+    QTest::newRow("integer") << 4 << QVariant(qint64(-9000000000LL)) << QVariant(qint64(-9000000000LL));
+    QTest::newRow("lookup key") << 5 << QVariant("17") << QVariant("17");
+    QTest::newRow("multi not read") << 6 << QVariant("1, 2") << QVariant();
+    QTest::newRow("datetime") << 7 << QVariant(stamp) << QVariant(stamp);
+    QTest::newRow("password never kept") << 8 << QVariant("secret") << QVariant();
+}
+
+void TestParamAskMe::remembered()
+{
+    QFETCH(int, type);
+    QFETCH(QVariant, stored);
+    QFETCH(QVariant, readBack);
+    QTemporaryDir dir;
+    {
+        vorn::SettingsStore store("VornGen", dir.path());
+        TParamAskMe p("Par", "", type);
+        p.Id = 7;
+        p.IdTypDefVal = dvRemembered;
+        if (type == 5 || type == 6) {
+            p.Lookup = std::make_unique<TDBLookupAskMe>();
+            p.Lookup->KeyValue = stored.toString();
+        } else {
+            p.Value = stored;
+        }
+        StoreRememberedValue(p, store);
+    }
+    vorn::SettingsStore store("VornGen", dir.path());  // read from the file afresh
+    TParamAskMe q("Par", "", type);
+    q.Id = 7;
+    q.IdTypDefVal = dvRemembered;
+    if (type == 5 || type == 6)
+        q.Lookup = std::make_unique<TDBLookupAskMe>();
+    const QVariant builtIn = q.Value;
+    ReadRememberedValue(q, store);
+    const QVariant got = (type == 5 || type == 6) ? QVariant(q.Lookup->KeyValue) : q.Value;
+    if (readBack.isNull()) {
+        QCOMPARE(got, (type == 5 || type == 6) ? QVariant(QString()) : builtIn);
+    } else {
+        QCOMPARE(got, readBack);
+        QCOMPARE(got.typeId(), readBack.typeId());
+    }
+}
+
+void TestParamAskMe::rememberedKeyAndChangedId()
+{
+    QTemporaryDir dir;
+    vorn::SettingsStore store("VornGen", dir.path());
+    TParamAskMe p("DateFrom", "", ptDate);
+    p.Id = 15;
+    p.IdTypDefVal = dvRemembered;
+    p.Value = QDate(2001, 1, 1);
+    StoreRememberedValue(p, store);
+    QCOMPARE(store.valueNames("VORN_PARAMS_VALUE"), QStringList{"15DateFrom1"});
+
+    TParamAskMe other("DateFrom", "", ptDate);  // re-created parameter: another Id
+    other.Id = 16;
+    ReadRememberedValue(other, store);
+    QCOMPARE(other.Value, QVariant(QDate::currentDate()));
+
+    TParamAskMe builtIn("Plain", "", ptText);  // default kind 0 writes nothing
+    builtIn.Id = 3;
+    builtIn.Value = QStringLiteral("v");
+    StoreRememberedValue(builtIn, store);
+    QCOMPARE(store.valueNames("VORN_PARAMS_VALUE").size(), 1);
+}
+
+void TestParamAskMe::valueText_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("string") << int(vkString) << QVariant("abc") << "abc";
+    QTest::newRow("date") << int(vkDate) << QVariant(QDate(2024, 3, 5)) << "05.03.2024";
+    QTest::newRow("currency") << int(vkCurrency) << QVariant(1234567.891) << "1\u00A0234\u00A0567,89";
+    QTest::newRow("currency small") << int(vkCurrency) << QVariant(0.5) << "0,50";
+    QTest::newRow("float") << int(vkFloat) << QVariant(1234567.25) << "1234567,25";
+    QTest::newRow("float integral") << int(vkFloat) << QVariant(3.0) << "3";
+    QTest::newRow("integer") << int(vkInteger) << QVariant(qint64(-12345)) << "-12345";
+    QTest::newRow("datetime") << int(vkDateTime) << QVariant(QDateTime(QDate(2024, 3, 5), QTime(9, 7, 3)))
+                              << "05.03.2024 9:07:03";
+    QTest::newRow("none") << int(vkNone) << QVariant(5) << "";
+}
+
+void TestParamAskMe::valueText()
+{
+    QFETCH(int, kind);
+    QFETCH(QVariant, value);
+    QFETCH(QString, text);
+    TParamAskMe p("P", "", ptText);
+    p.ValueKind = quint8(kind);
+    p.Value = value;
+    QCOMPARE(ParamValueText(p), text);
+}
+
+QTEST_GUILESS_MAIN(TestParamAskMe)
+#include "tst_paramaskme.moc"
