@@ -66,7 +66,7 @@ WHERE (SELECT IsAdmin FROM vwVornIsAdmin) > 0
 -- pg_ roles are left out.
 CREATE VIEW vwVornLogins AS
 SELECT r.rolname::varchar(30) AS LoginName,
-       COALESCE(n.FullName, r.rolname)::varchar(40) AS FullName,
+       COALESCE(n.FullName, r.rolname::varchar)::varchar(40) AS FullName,
        CASE WHEN r.rolcanlogin THEN 0 ELSE 1 END AS IsRole
 FROM pg_roles r LEFT JOIN VornLogins n ON n.LoginName = r.rolname
 WHERE r.rolname NOT LIKE 'pg\_%';

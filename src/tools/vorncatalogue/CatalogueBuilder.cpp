@@ -2,6 +2,7 @@
 // The statement splitter is the only parser here: it knows just enough of each
 // dialect's quoting to find where a statement ends.
 #include "tools/vorncatalogue/CatalogueBuilder.h"
+#include "tools/vorncatalogue/DemoLayouts.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -304,6 +305,8 @@ void CatalogueBuilder::build(QSqlDatabase &db, bool demo, const QString &adminLo
             QSqlQuery(db).exec(QStringLiteral("SET client_min_messages TO warning"));
         for (const QString &script : scripts(demo))
             runScript(db, script);
+        if (demo)
+            loadDemoLayouts(db);
         if (m_dialect == Dialect::Sqlite)
             addSqliteAdmin(db, adminLogin.trimmed().isEmpty() ? QStringLiteral("admin") : adminLogin.trimmed(),
                            adminPassword);

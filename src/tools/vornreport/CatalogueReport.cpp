@@ -1,0 +1,69 @@
+// Messages the run would show in a box go to standard error instead; a run that
+// shows one ends with a failure code, so a cron job notices.
+#include "tools/vornreport/CatalogueReport.h"
+
+#include "database/VornMessages.h"
+#include "database/dmdVorn.h"
+#include "database/fLoginDB.h"
+#include "execution/ParamAskMe.h"
+#include "execution/VornRun.h"
+#include "execution/VornRunParams.h"
+#include "platform/core/SettingsStore.h"
+#include "platform/data/Database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+int runCatalogueReport(const CatalogueReportJob &job)
+{
+    bool failed = false;
+    SetMessageAnswerer([&](const TMsgRequest &r) {
+        std::fprintf(stderr, "vornreport: %s\n", qPrintable(r.text));
+        if (r.kind == TMsgKind::Error || r.kind == TMsgKind::Warning)
+            failed = true;
+        return TMsgButton(r.buttons & -r.buttons);  // OK, or Abort for errors
+    });
+    SetDialogRunner([](QDialog *) { return 0; });  // no window may wait for a person
+    vorn::Database db;
+    db.setDatabaseName(QStringLiteral("dbMain"));
+    const QString ini = job.iniFile.isEmpty() ? VornConnIniPath() : job.iniFile;
+    if (!ConnectFromProfileWith(&db, ini, job.profile, job.login, job.password))
+        return 1;
+    TdmVorn dm;
+    // remembered values are those of the program's own per-user store
+    vorn::SettingsStore store(QStringLiteral("VornGen"));
+    RunSetParamStore(&store);
+    int rc = 0;
+    try {
+        dm.ReadParamPrefix();
+        const QVariant caption = SelectValue(QStringLiteral("select Name from VornForm where Id=") + QString::number(job.reportId));
+        if (caption.isNull()) {
+            std::fprintf(stderr, "vornreport: no report with Id %d\n", job.reportId);
+            return 1;
+        }
+        auto params = RunBuildParamList(job.reportId, okReport);
+        for (auto it = job.params.begin(); it != job.params.end(); ++it)
+            if (!params->FindOrNull(it.key()))
+                std::fprintf(stderr, "vornreport: warning: the report has no parameter %s\n", qPrintable(it.key()));
+        RunApplyDefaults(params.get(), job.params);
+        // the run picks the output format by the extension; another format goes through a temporary name
+        QString target = QFileInfo(job.output).absoluteFilePath();
+        const bool renamed = !job.format.isEmpty() && QFileInfo(target).suffix().compare(job.format, Qt::CaseInsensitive) != 0;
+        const QString written = renamed ? target + u'.' + job.format.toLower() : target;
+        ExecuteReport(job.reportId, caption.toString(), params.get(), false, etLayout, dsFile, written, rmRun);
+        if (renamed) {
+            QFile::remove(target);
+            if (!QFile::rename(written, target)) {
+                std::fprintf(stderr, "vornreport: cannot write %s\n", qPrintable(target));
+                rc = 1;
+            }
+        }
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "vornreport: %s\n", e.what());
+        rc = 1;
+    }
+    db.close();
+    return rc != 0 || failed ? 1 : 0;
+}

@@ -1,0 +1,181 @@
+// Helpers of the report-run tests: demo catalogues on SQLite and PostgreSQL, a
+// connection as director, answers to messages and dialogs, the sample module server.
+#pragma once
+#include "database/VornMessages.h"
+#include "database/dmdVorn.h"
+#include "platform/data/Database.h"
+#include "tools/vorncatalogue/CatalogueBuilder.h"
+
+#include <QDialog>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+#include <QtTest>
+#include <memory>
+
+namespace runtest {
+
+struct MessageLog
+{
+    QStringList texts;
+    QList<TMsgButton> answers;  // consumed in order; afterwards the first button offered
+    TMsgAnswerer previous;
+    MessageLog()
+    {
+        previous = SetMessageAnswerer([this](const TMsgRequest &r) {
+            texts << r.text;
+            if (!answers.isEmpty())
+                return answers.takeFirst();
+            return TMsgButton(r.buttons & -r.buttons);
+        });
+    }
+    ~MessageLog() { SetMessageAnswerer(previous); }
+};
+
+// Answers dialogs by their object names; a dialog without a handler is accepted
+// as it stands.
+struct DialogScript
+{
+    QHash<QString, std::function<int(QDialog *)>> handlers;
+    QStringList shown;  // object names of the dialogs, in order
+    TDialogRunner previous;
+    DialogScript()
+    {
+        previous = SetDialogRunner([this](QDialog *d) {
+            shown << d->objectName();
+            if (const auto h = handlers.value(d->objectName()))
+                return h(d);
+            d->accept();
+            return d->result();
+        });
+    }
+    ~DialogScript() { SetDialogRunner(previous); }
+};
+
+inline bool pgAvailable() { return !qEnvironmentVariableIsEmpty("VORN_PG_PORT"); }
+inline QString pgServer() { return qEnvironmentVariable("VORN_PG_HOST") + ":" + qEnvironmentVariable("VORN_PG_PORT"); }
+
+inline QSqlDatabase pgAdmin(const QString &conn, const QString &database)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", conn);
+    db.setHostName(qEnvironmentVariable("VORN_PG_HOST"));
+    db.setPort(qEnvironmentVariable("VORN_PG_PORT").toInt());
+    db.setUserName(qEnvironmentVariable("VORN_PG_USER"));
+    db.setPassword(qEnvironmentVariable("VORN_PG_PASSWORD"));
+    db.setDatabaseName(database);
+    return db;
+}
+
+inline QString createSqliteCatalogue(const QString &path)
+{
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "build");
+        db.setDatabaseName(path);
+        if (!db.open())
+            error = db.lastError().text();
+        else
+            try {
+                vorn::catalogue::CatalogueBuilder(vorn::catalogue::Dialect::Sqlite).build(db, true);
+            } catch (const vorn::catalogue::BuildError &e) {
+                error = e.message();
+            }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("build");
+    return error;
+}
+
+// A PostgreSQL demo catalogue in a database of its own, dropped by the destructor.
+struct PgCatalogue
+{
+    QString name = "vorn_run_" + QUuid::createUuid().toString(QUuid::Id128).left(12);
+    QString error;
+    PgCatalogue()
+    {
+        {
+            QSqlDatabase db = pgAdmin("pgadmin", "postgres");
+            if (!db.open() || db.exec("create database " + name).lastError().type() != QSqlError::NoError)
+                error = db.lastError().text();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("pgadmin");
+        if (!error.isEmpty())
+            return;
+        {
+            QSqlDatabase db = pgAdmin("pgbuild", name);
+            if (!db.open())
+                error = db.lastError().text();
+            else
+                try {
+                    vorn::catalogue::CatalogueBuilder(vorn::catalogue::Dialect::PostgreSql).build(db, true);
+                } catch (const vorn::catalogue::BuildError &e) {
+                    error = e.message();
+                }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("pgbuild");
+    }
+    ~PgCatalogue()
+    {
+        {
+            QSqlDatabase db = pgAdmin("pgdrop", "postgres");
+            if (db.open())
+                db.exec("drop database if exists " + name + " with (force)");
+        }
+        QSqlDatabase::removeDatabase("pgdrop");
+    }
+};
+
+// The program's connection and data module, connected as director.
+struct Session
+{
+    vorn::Database db;
+    std::unique_ptr<TdmVorn> dm;
+    Session(const QString &driver, const QString &database)
+    {
+        db.setDatabaseName("dbMain");
+        db.setDriverName(driver);
+        if (driver == "POSTGRESQL")
+            db.params().setValue("SERVER NAME", pgServer());
+        db.params().setValue("DATABASE NAME", database);
+        db.params().setValue("USER NAME", "director");
+        db.params().setValue("PASSWORD", "director");
+        db.params().setValue("APPLICATION NAME", "tst_reportrun");
+        db.open();
+        dm = std::make_unique<TdmVorn>();
+        dm->ReadParamPrefix();
+    }
+    ~Session()
+    {
+        dm.reset();
+        db.close();
+    }
+};
+
+// tools/remote_module_server.py on a free loopback port.
+struct ModuleServer
+{
+    QProcess process;
+    int port = 0;
+    ModuleServer()
+    {
+        const QString script = qEnvironmentVariable("VORN_SOURCE_DIR") + "/tools/remote_module_server.py";
+        process.start("python3", {script, "--host", "127.0.0.1", "--port", "0"});
+        if (!process.waitForStarted(5000) || !process.waitForReadyRead(10000))
+            return;
+        const QString line = QString::fromUtf8(process.readLine()).trimmed();
+        port = line.section(' ', -1).toInt();
+    }
+    ~ModuleServer()
+    {
+        process.terminate();
+        if (!process.waitForFinished(3000))
+            process.kill();
+        process.waitForFinished(1000);
+    }
+};
+
+} // namespace runtest

@@ -1,0 +1,928 @@
+// The report run from end to end on real demo catalogues (SQLite, and PostgreSQL
+// when the test cluster is there): modes, execution types, destinations, list
+// ownership, the run context, layouts fed from the catalogue, remote data modules
+// against the sample server, the report functions and the preview window.
+#include "RunTestUtil.h"
+
+#include "execution/ParamAskMe.h"
+#include "execution/Qrprevr.h"
+#include "execution/VornLayoutEditor.h"
+#include "execution/VornRemoteData.h"
+#include "execution/VornReportDesigner.h"
+#include "execution/VornRun.h"
+#include "execution/VornRunParams.h"
+#include "execution/WordNumber.h"
+#include "execution/unAddQRFnc.h"
+#include "platform/data/DataError.h"
+#include "platform/data/DataSource.h"
+#include "platform/data/MemoryTable.h"
+#include "platform/data/Query.h"
+#include "platform/report/ReportPages.h"
+#include "platform/report/ReportPreview.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+using namespace runtest;
+using vorn::report::ReportValue;
+
+namespace {
+
+int idOf(const QString &table, const QString &name)
+{
+    return SelectValue("select Id from " + table + " where Name=" + QuotedSql(name)).toInt();
+}
+
+int logCount(int action, int id)
+{
+    return SelectValue(QString("select count(*) from VornActionLog where IdAction=%1 and ValueId=%2").arg(action).arg(id)).toInt();
+}
+
+void checkContextCleared()
+{
+    QVERIFY(dmVorn()->RunParams == nullptr);
+    QVERIFY(dmVorn()->RunQueries == nullptr);
+    QVERIFY(dmVorn()->RunCaption.isEmpty());
+}
+
+QString pdfText(const QString &file)
+{
+    QProcess p;
+    p.start("pdftotext", {"-layout", file, "-"});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString fileText(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QList<TQRRussianPreview *> previews()
+{
+    QList<TQRRussianPreview *> out;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *p = qobject_cast<TQRRussianPreview *>(w); p && p->isVisible())
+            out << p;
+    return out;
+}
+
+void closePreviews()
+{
+    for (TQRRussianPreview *p : previews())
+        p->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// One data source of a test report: the query text, master flag and short name.
+struct Source
+{
+    QString sql;
+    bool master = false;
+    QString shortName;
+};
+
+// A report with its own queries; returns its Id.
+int addReport(const QString &name, int execType, int destination, const QByteArray &layout, const QList<Source> &sources)
+{
+    vorn::Database *db = vorn::Database::defaultDatabase();
+    vorn::ParamList p;
+    p.add(vorn::Param("Name")).setAsString(name);
+    p.add(vorn::Param("T")).setAsInteger(execType);
+    p.add(vorn::Param("D")).setAsInteger(destination);
+    if (layout.isEmpty())
+        db->execSql("insert into VornForm (Numm, Name, IdDestination, IdTypExec) values (900, :Name, :D, :T)", p);
+    else {
+        p.add(vorn::Param("R")).setAsBlob(layout);
+        db->execSql("insert into VornForm (Numm, Name, IdDestination, IdTypExec, Report) values (900, :Name, :D, :T, :R)", p);
+    }
+    const int id = SelectValue("select max(Id) from VornForm").toInt();
+    int n = 0;
+    for (const Source &s : sources) {
+        vorn::ParamList q;
+        q.add(vorn::Param("Name")).setAsString(name + " / " + s.shortName);
+        q.add(vorn::Param("S")).setAsString(s.sql);
+        db->execSql("insert into VornQuery (Numm, Name, SQLtext) values (900, :Name, :S)", q);
+        const int qid = SelectValue("select max(Id) from VornQuery").toInt();
+        vorn::ParamList l;
+        l.add(vorn::Param("F")).setAsInteger(id);
+        l.add(vorn::Param("N")).setAsInteger(++n);
+        l.add(vorn::Param("Q")).setAsInteger(qid);
+        l.add(vorn::Param("M")).setAsInteger(s.master ? 1 : 0);
+        l.add(vorn::Param("S")).setAsString(s.shortName);
+        db->execSql("insert into VornFrm2Qry (IdForm, Numm, IdQuery, IsMaster, QueryShortName) values (:F, :N, :Q, :M, :S)", l);
+    }
+    return id;
+}
+
+// A layout printing the given expressions in a detail band over Query1 (or a title
+// band when dataSet is empty); extra holds additional <DataSet> elements.
+QByteArray simpleLayout(const QStringList &expressions, const QString &dataSet = "Query1", const QString &extra = {})
+{
+    QString items;
+    for (int i = 0; i < expressions.size(); ++i)
+        items += QString("<Item type=\"Expression\" name=\"e%1\" left=\"0\" top=\"%2\" width=\"180\" height=\"5\">"
+                         "<Expression>%3</Expression></Item>")
+                     .arg(i).arg(i * 5).arg(expressions[i].toHtmlEscaped());
+    const QString band = dataSet.isEmpty()
+        ? QString("<Band type=\"Title\" name=\"Title\" height=\"%1\">%2</Band>").arg(expressions.size() * 5).arg(items)
+        : QString("<Band type=\"Detail\" name=\"Detail\" height=\"%1\" dataSet=\"%2\">%3</Band>").arg(expressions.size() * 5).arg(dataSet, items);
+    return QString("<?xml version=\"1.0\"?><VornReport version=\"1\" title=\"t\"><Page paper=\"A4\"/>"
+                   "<DataSets>%1</DataSets><Bands>%2</Bands></VornReport>").arg(extra, band).toUtf8();
+}
+
+} // namespace
+
+class TstReportRun : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+    void outputs_data();
+    void outputs();
+    void promptCancelled_data() { drivers(); }
+    void promptCancelled();
+    void grids_data();
+    void grids();
+    void layoutFollowsCatalogue_data() { drivers(); }
+    void layoutFollowsCatalogue();
+    void unknownDataSource_data() { drivers(); }
+    void unknownDataSource();
+    void twoMasters_data() { drivers(); }
+    void twoMasters();
+    void design_data();
+    void design();
+    void remoteModule_data();
+    void remoteModule();
+    void remoteResult_data();
+    void remoteResult();
+    void numToRus_data();
+    void numToRus();
+    void userFio();
+    void preview();
+    void demoReports_data();
+    void demoReports();
+    void batch_data();
+    void batch();
+
+private:
+    void drivers();
+    std::unique_ptr<Session> open(const QString &driver);
+
+    QTemporaryDir m_dir;
+    QString m_sqlite;
+    std::unique_ptr<PgCatalogue> m_pg;
+    std::unique_ptr<ModuleServer> m_server;
+};
+
+void TstReportRun::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
+    m_sqlite = m_dir.filePath("demo.sqlite");
+    QCOMPARE(createSqliteCatalogue(m_sqlite), QString());
+    if (pgAvailable()) {
+        m_pg = std::make_unique<PgCatalogue>();
+        QCOMPARE(m_pg->error, QString());
+    }
+    m_server = std::make_unique<ModuleServer>();
+    QVERIFY2(m_server->port > 0, "the sample module server did not start");
+}
+
+void TstReportRun::cleanup()
+{
+    closePreviews();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == "frmRunGrids")
+            w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    TReportDesignerDialog::SetPrinterSetup({});
+}
+
+void TstReportRun::drivers()
+{
+    QTest::addColumn<QString>("driver");
+    QTest::newRow("sqlite") << "SQLITE";
+    QTest::newRow("postgresql") << "POSTGRESQL";
+}
+
+std::unique_ptr<Session> TstReportRun::open(const QString &driver)
+{
+    if (driver == "POSTGRESQL" && !m_pg)
+        return nullptr;
+    auto s = std::make_unique<Session>(driver, driver == "POSTGRESQL" ? m_pg->name : m_sqlite);
+    ExecSql(QString("update VornRemoteData set ComputerName='127.0.0.1', Port=%1").arg(m_server->port));
+    return s;
+}
+
+#define OPEN_SESSION()                                                                                                 \
+    QFETCH(QString, driver);                                                                                           \
+    auto session = open(driver);                                                                                       \
+    if (!session)                                                                                                      \
+        QSKIP("no PostgreSQL test cluster");
+
+// ------------------------------------------------------------------ destinations
+
+void TstReportRun::outputs_data()
+{
+    QTest::addColumn<QString>("driver");
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<int>("destination");  // -1: the report's own
+    QTest::addColumn<QString>("choice");   // the entry chosen in "Выбор вывода отчета", "" = Cancel
+    QTest::addColumn<QString>("fileName"); // given to the run; "?" = asked for
+    QTest::addColumn<QString>("produced"); // screen, printer, file or nothing
+    for (const QString d : {"SQLITE", "POSTGRESQL"}) {
+        const QByteArray p = d == "SQLITE" ? "sqlite " : "pg ";
+        QTest::newRow(p + "screen") << d << "Справочник клиентов" << -1 << "" << "" << "screen";
+        QTest::newRow(p + "printer") << d << "Неоплаченные накладные" << -1 << "" << "" << "printer";
+        QTest::newRow(p + "file named pdf") << d << "Справочник клиентов" << 3 << "" << "out.pdf" << "file";
+        QTest::newRow(p + "file named, text") << d << "Справочник клиентов" << 3 << "" << "out.lst" << "file";
+        QTest::newRow(p + "file asked") << d << "Справочник клиентов" << 3 << "" << "?" << "file";
+        QTest::newRow(p + "ask, cancelled") << d << "Крупные покупатели" << -1 << "" << "" << "nothing";
+        QTest::newRow(p + "ask, screen") << d << "Крупные покупатели" << -1 << "На экран" << "" << "screen";
+        QTest::newRow(p + "ask, file") << d << "Крупные покупатели" << -1 << "В файл" << "?" << "file";
+        QTest::newRow(p + "unknown destination") << d << "Справочник клиентов" << 7 << "" << "" << "nothing";
+    }
+}
+
+void TstReportRun::outputs()
+{
+    OPEN_SESSION();
+    QFETCH(QString, report);
+    QFETCH(int, destination);
+    QFETCH(QString, choice);
+    QFETCH(QString, fileName);
+    QFETCH(QString, produced);
+    const int id = idOf("VornForm", report);
+    QVERIFY(id > 0);
+    const QString asked = m_dir.filePath("asked-" + QString::number(qHash(QTest::currentDataTag())) + ".txt");
+    const QString given = fileName.isEmpty() || fileName == "?" ? QString() : m_dir.filePath(fileName);
+    const QString printed = m_dir.filePath("printed.pdf");
+    QFile::remove(printed);
+    QFile::remove(asked);
+    if (!given.isEmpty())
+        QFile::remove(given);
+    TReportDesignerDialog::SetPrinterSetup([&](QPrinter *p) {
+        p->setOutputFormat(QPrinter::PdfFormat);
+        p->setOutputFileName(printed);
+    });
+    MessageLog log;
+    DialogScript dialogs;
+    int chooserStart = -1;
+    dialogs.handlers["dlgChooseOutput"] = [&](QDialog *d) {
+        auto *cb = d->findChild<QComboBox *>("cbOutput");
+        chooserStart = cb->currentIndex();
+        if (choice.isEmpty()) {
+            d->reject();
+            return int(QDialog::Rejected);
+        }
+        cb->setCurrentIndex(cb->findText(choice));
+        d->accept();
+        return int(QDialog::Accepted);
+    };
+    dialogs.handlers["dlgReportFile"] = [&](QDialog *d) {
+        auto *fd = qobject_cast<QFileDialog *>(d);
+        fd->selectFile(asked);
+        static_cast<QDialog *>(fd)->accept();
+        return int(QDialog::Accepted);
+    };
+    const int before = logCount(1, id);
+    QVERIFY(ExecuteReport(id, report, nullptr, true, 0, destination, given, rmRun));
+    checkContextCleared();
+    QVERIFY(!dmVorn()->qFrmRep->isActive());
+    if (dialogs.shown.contains("dlgChooseOutput"))
+        QCOMPARE(chooserStart, 1);  // destination 1 opens on "На принтер"
+    QCOMPARE(logCount(1, id), before + (produced == "nothing" ? 0 : 1));
+    QCOMPARE(previews().size(), produced == "screen" ? 1 : 0);
+    if (produced == "screen") {
+        TQRRussianPreview *p = previews().first();
+        QTRY_VERIFY(p->Pages()->isFinished());
+        QVERIFY(p->Pages()->pageCount() > 0);
+        QCOMPARE(p->windowTitle(), report);
+    } else if (produced == "printer") {
+        QVERIFY(pdfText(printed).contains("Неоплаченные накладные"));
+    } else if (produced == "file") {
+        const QString out = given.isEmpty() ? asked : given;
+        QVERIFY2(QFile::exists(out), qPrintable(out));
+        const QString text = out.endsWith(".pdf") ? pdfText(out) : fileText(out);
+        QVERIFY2(text.contains(report), qPrintable(text.left(300)));
+    } else {
+        QVERIFY(!QFile::exists(printed) && !QFile::exists(asked));
+    }
+}
+
+void TstReportRun::promptCancelled()
+{
+    OPEN_SESSION();
+    const int id = idOf("VornForm", "Справочник клиентов");
+    MessageLog log;
+    log.answers << TMsgButton::Cancel;
+    const int before = logCount(1, id);
+    QVERIFY(!RunReport(id, "Справочник клиентов", -1, 0));
+    QCOMPARE(log.texts, QStringList{"Выполнить :Справочник клиентов"});
+    QCOMPARE(logCount(1, id), before);
+    QCOMPARE(previews().size(), 0);
+    checkContextCleared();
+    // a parameter dialog cancelled ends the run the same way
+    DialogScript dialogs;
+    dialogs.handlers["frmAskMe"] = [](QDialog *d) {
+        d->reject();
+        return int(QDialog::Rejected);
+    };
+    QVERIFY(!RunReport(idOf("VornForm", "Неоплаченные накладные"), "x", -1, 0));
+    checkContextCleared();
+}
+
+// ------------------------------------------------------------------ grids and list ownership
+
+void TstReportRun::grids_data()
+{
+    QTest::addColumn<QString>("driver");
+    QTest::addColumn<QString>("object");  // VornForm, VornQuery or VornRemoteData name
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("rows");        // rows in the first grid; -1 any
+    for (const QString d : {"SQLITE", "POSTGRESQL"}) {
+        const QByteArray p = d == "SQLITE" ? "sqlite " : "pg ";
+        QTest::newRow(p + "report of type 1000") << d << "Закупочные цены" << 1 << int(rmRun) << -1;
+        QTest::newRow(p + "report as grids") << d << "Накладные клиента с составом" << 1 << int(rmGrids) << -1;
+        QTest::newRow(p + "query") << d << "Справочник клиентов" << 3 << int(rmGrids) << -1;
+        QTest::newRow(p + "remote module") << d << "Остатки на складе" << 9 << int(rmGrids) << 7;
+    }
+}
+
+void TstReportRun::grids()
+{
+    OPEN_SESSION();
+    QFETCH(QString, object);
+    QFETCH(int, kind);
+    QFETCH(int, mode);
+    QFETCH(int, rows);
+    const QString table = kind == 1 ? "VornForm" : kind == 3 ? "VornQuery" : "VornRemoteData";
+    const int id = idOf(table, object);
+    QVERIFY(id > 0);
+    MessageLog log;
+    DialogScript dialogs;
+    dialogs.handlers["frmAskMe"] = [](QDialog *d) {
+        if (auto *pw = d->findChild<QLineEdit *>("Password"))
+            pw->setText("закупка");
+        d->accept();
+        return d->result();
+    };
+    const int before = logCount(2, id);
+    QVERIFY(ExecuteReport(id, object, nullptr, true, mode == rmGrids ? kind : 0, -1, QString(), mode));
+    checkContextCleared();
+    QCOMPARE(logCount(2, id), before + 1);
+    QPointer<QWidget> w = FindQueryBrowser(id, kind);
+    QVERIFY(w);
+    auto *grid = w->findChild<QTableWidget *>("DBgrid_Query1");
+    QVERIFY(grid);
+    if (rows >= 0)
+        QCOMPARE(grid->rowCount(), rows);
+    else
+        QVERIFY(grid->rowCount() > 0);
+    // the window keeps the lists: its datasets still read them after the run ended
+    auto *q1 = w->findChild<vorn::Dataset *>("Query1");
+    QVERIFY(q1 && q1->isActive());
+    // a second run brings the same window forward
+    QVERIFY(ExecuteReport(id, object, nullptr, true, mode == rmGrids ? kind : 0, -1, QString(), mode));
+    int windows = 0;
+    for (QWidget *t : QApplication::topLevelWidgets())
+        windows += t->objectName() == "frmRunGrids" && t->property("vornObjectId").toInt() == id;
+    QCOMPARE(windows, 1);
+    checkContextCleared();
+    w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(w.isNull());
+}
+
+// ------------------------------------------------------------------ layouts and the catalogue
+
+void TstReportRun::layoutFollowsCatalogue()
+{
+    OPEN_SESSION();
+    // The layout stores its own SQL and a usrPARAM of design time with one old field.
+    const QByteArray layout = simpleLayout(
+        {"Query1.Word", "'параметр: ' + usrPARAM.Extra"}, "Query1",
+        "<DataSet class=\"TVornQuery\" name=\"Query1\" DatabaseConnName=\"dbMain\"><SQL>select 'из макета' as Word</SQL></DataSet>"
+        "<DataSet class=\"TRxMemoryData\" name=\"usrPARAM\"><Field name=\"Old\" type=\"String\"/></DataSet>");
+    const int id = addReport("Макет и каталог " + driver, 1, 3, layout, {{"select 'старый' as Word", false, "Query1"}});
+    const int qid = SelectValue(QString("select IdQuery from VornFrm2Qry where IdForm=%1").arg(id)).toInt();
+    ExecSql(QString("update VornQuery set SQLtext='select ''новый'' as Word' where Id=%1").arg(qid));
+    ExecSql(QString("insert into VornParam (IdQuery, Numm, ParName, ParLabel, IdParTyp, Width, IdTypDefVal) "
+                    "values (%1, 1, 'Extra', 'Добавлен позже', 0, 0, 0)").arg(qid));
+    MessageLog log;
+    DialogScript dialogs;
+    dialogs.handlers["frmAskMe"] = [](QDialog *d) {
+        d->findChild<QLineEdit *>("Extra")->setText("значение");
+        d->accept();
+        return d->result();
+    };
+    const QString out = m_dir.filePath("follows-" + driver + ".txt");
+    QVERIFY(ExecuteReport(id, "x", nullptr, true, 0, -1, out, rmRun));
+    const QString text = fileText(out);
+    QVERIFY2(text.contains("новый") && !text.contains("из макета"), qPrintable(text));
+    QVERIFY2(text.contains("параметр: значение"), qPrintable(text));
+    checkContextCleared();
+}
+
+void TstReportRun::unknownDataSource()
+{
+    OPEN_SESSION();
+    const QByteArray layout = simpleLayout(
+        {"Query9.A"}, "Query9",
+        "<DataSet class=\"TVornQuery\" name=\"Query9\" DatabaseConnName=\"dbMain\"><SQL>select 1 as A</SQL></DataSet>");
+    const int id = addReport("Чужой набор " + driver, 1, 3, layout, {{"select 1 as A", false, "Query1"}});
+    MessageLog log;
+    QString error;
+    try {
+        ExecuteReport(id, "x", nullptr, true, 0, -1, m_dir.filePath("never.txt"), rmRun);
+    } catch (const std::exception &e) {
+        error = QString::fromUtf8(e.what());
+    }
+    QCOMPARE(error, QString("Invalid Query (TQueryList) : \"Query9\""));
+    QVERIFY(!QFile::exists(m_dir.filePath("never.txt")));
+    checkContextCleared();
+    QVERIFY(!dmVorn()->qFrmRep->isActive());
+
+    // a source the layout lacks that fails to open is a warning; the report still prints
+    const int id2 = addReport("Сбой источника " + driver, 1, 3, simpleLayout({"'напечатано'"}, ""),
+                              {{"select 1 as A", false, "Query1"}, {"select * from NoSuchTable", false, "Query2"}});
+    const QString out = m_dir.filePath("warned-" + driver + ".txt");
+    QVERIFY(ExecuteReport(id2, "x", nullptr, true, 0, -1, out, rmRun));
+    QCOMPARE(log.texts.size(), 3);  // two confirmations, one warning
+    QVERIFY2(log.texts.last().contains("NoSuchTable", Qt::CaseInsensitive) ||
+                 log.texts.last().contains("nosuchtable", Qt::CaseInsensitive), qPrintable(log.texts.last()));
+    QVERIFY(fileText(out).contains("напечатано"));
+    checkContextCleared();
+}
+
+void TstReportRun::twoMasters()
+{
+    OPEN_SESSION();
+    const int id = addReport("Два главных " + driver, 1, 0, {},
+                             {{"select 1 as Id", true, "Query1"}, {"select 2 as Other", true, "Query2"},
+                              {"select :Id as Id", false, "Query3"}});
+    auto list = BuildQueryList(id, okReport);
+    QCOMPARE(list->Count(), 3);
+    QCOMPARE(list->Items(0)->QueryShortName, QString("Query1"));
+    QVERIFY(list->Items(1)->IsMaster && !list->Items(2)->IsMaster);
+    QObject owner;
+    TParamAskMeList params;
+    OpenReportDataSets(&owner, &params, list.get(), false);
+    auto master = [&](const char *name) -> QString {
+        auto *q = owner.findChild<vorn::Query *>(name);
+        return q && q->masterSource() ? q->masterSource()->dataset()->objectName() : QString();
+    };
+    QCOMPARE(master("Query1"), QString());
+    QCOMPARE(master("Query2"), QString("Query1"));
+    QCOMPARE(master("Query3"), QString("Query1"));
+    // the detail took its parameter from the master's row
+    QCOMPARE(owner.findChild<vorn::Query *>("Query3")->fieldByName("Id")->value().toInt(), 1);
+    QCOMPARE(owner.findChildren<vorn::DataSource *>().size(), 3);
+    // a master cannot lead a dataset that is not a query
+    vorn::MemoryTable table(&owner);
+    table.setObjectName("Query4");
+    QVERIFY_THROWS_EXCEPTION(vorn::DataError, LinkMaster(&owner, &table, list.get()));
+    try {
+        list->FindByShortName("query1");
+        QFAIL("short names are exact");
+    } catch (const vorn::DataError &e) {
+        QCOMPARE(e.message(), QString("Invalid Query (TQueryList) : \"query1\""));
+    }
+}
+
+// ------------------------------------------------------------------ design
+
+void TstReportRun::design_data()
+{
+    QTest::addColumn<QString>("driver");
+    QTest::addColumn<QString>("edit");      // invalid, valid, cancel, empty
+    for (const QString d : {"SQLITE", "POSTGRESQL"}) {
+        const QByteArray p = d == "SQLITE" ? "sqlite " : "pg ";
+        QTest::newRow(p + "invalid refused, then cancelled") << d << "invalid";
+        QTest::newRow(p + "valid stored") << d << "valid";
+        QTest::newRow(p + "cancelled") << d << "cancel";
+        QTest::newRow(p + "no layout yet") << d << "empty";
+    }
+}
+
+void TstReportRun::design()
+{
+    OPEN_SESSION();
+    QFETCH(QString, edit);
+    const QByteArray original = simpleLayout({"'до правки'"}, "");
+    const int id = addReport("Правка макета " + edit + driver, 1, 0, edit == "empty" ? QByteArray() : original,
+                             {{"select 1 as A", false, "Query1"}});
+    const QByteArray changed = simpleLayout({"'после правки'"}, "");
+    MessageLog log;
+    DialogScript dialogs;
+    QString shownText;
+    dialogs.handlers["frmLayoutEditor"] = [&](QDialog *d) {
+        auto *e = qobject_cast<TfrmLayoutEditor *>(d);
+        shownText = e->Editor()->toPlainText();
+        // the run context is live while designing
+        if (!dmVorn()->RunQueries || dmVorn()->RunQueries->Count() != 1)
+            return int(QDialog::Rejected);
+        if (edit == "invalid") {
+            e->SetLayoutXml("<VornReport version=\"1\"><Bands><Band type=\"Nonsense\"/></Bands></VornReport>");
+            e->accept();
+            if (e->result() == QDialog::Accepted)
+                return int(QDialog::Accepted);
+            e->reject();
+            return int(QDialog::Rejected);
+        }
+        if (edit == "cancel") {
+            e->SetLayoutXml(changed);
+            e->reject();
+            return int(QDialog::Rejected);
+        }
+        if (edit == "valid")
+            e->SetLayoutXml(changed);
+        e->accept();
+        return e->result();
+    };
+    QVERIFY(DesignReport(id, "Правка"));
+    QVERIFY(dialogs.shown.contains("frmLayoutEditor"));
+    QCOMPARE(log.texts.first(), QString("Выполнить :Правка"));  // the prompt comes first, designing too
+    checkContextCleared();
+    const QByteArray stored = SelectValue(QString("select Report from VornForm where Id=%1").arg(id)).toByteArray();
+    vorn::report::ReportLayout l;
+    QString error;
+    if (edit == "invalid") {
+        QVERIFY2(log.texts.size() == 2 && log.texts.last().contains("Макет отчёта повреждён"), qPrintable(log.texts.join('|')));
+        QCOMPARE(stored, original);
+    } else if (edit == "cancel") {
+        QCOMPARE(stored, original);
+    } else if (edit == "valid") {
+        QCOMPARE(stored, changed);
+    } else {
+        QVERIFY2(l.load(shownText.toUtf8(), &error), qPrintable(error));
+        QCOMPARE(stored, shownText.toUtf8());
+    }
+    QVERIFY2(l.load(stored, &error), qPrintable(error));
+}
+
+// ------------------------------------------------------------------ remote data modules
+
+void TstReportRun::remoteModule_data()
+{
+    QTest::addColumn<QString>("progId");
+    QTest::addColumn<int>("serverType");
+    QTest::addColumn<QString>("store");    // parameter Store, "" = no parameters
+    QTest::addColumn<int>("rows");         // -1: an error is expected
+    QTest::addColumn<QString>("error");    // part of the error text
+    QTest::newRow("all stock") << "Vorn.StockServer" << 1 << "" << 7 << "";
+    QTest::newRow("one store by parameter") << "Vorn.StockServer" << 1 << "Северный" << 3 << "";
+    QTest::newRow("ProgID case and blanks") << "vorn.stockserver" << 1 << "основной" << 4 << "";
+    QTest::newRow("short array") << "Vorn.Short" << 1 << "" << -1 << "Неверный результат GetData";
+    QTest::newRow("no columns") << "Vorn.NoColumns" << 1 << "" << -1 << "число столбцов";
+    QTest::newRow("bad column type") << "Vorn.BadType" << 1 << "" << -1 << "описание столбца 1";
+    QTest::newRow("not an array") << "Vorn.NotArray" << 1 << "" << -1 << "не массив";
+    QTest::newRow("GetData fails") << "Vorn.Fails" << 1 << "" << -1 << "Сервер модуля не смог получить данные";
+    QTest::newRow("class not registered") << "Vorn.Nobody" << 1 << "" << -1 << "Class not registered";
+    QTest::newRow("server type 2") << "Vorn.StockServer" << 2 << "" << 0 << "";
+}
+
+void TstReportRun::remoteModule()
+{
+    QFETCH(QString, progId);
+    QFETCH(int, serverType);
+    QFETCH(QString, store);
+    QFETCH(int, rows);
+    QFETCH(QString, error);
+    TQueryListItem item;
+    item.ItemKind = 1;
+    item.IdRemtServerType = serverType;
+    item.ServerName = progId;
+    item.ComputerName = "127.0.0.1";
+    item.Port = m_server->port;
+    TParamAskMeList params;
+    if (!store.isEmpty())
+        params.Add("Store", "Склад", ptText)->Value = store;
+    vorn::MemoryTable table;
+    QString raised;
+    try {
+        FetchRemoteData(&table, &item, &params);
+    } catch (const vorn::DataError &e) {
+        raised = e.message();
+    }
+    if (rows < 0) {
+        QVERIFY2(raised.contains(error), qPrintable(raised));
+        QVERIFY(!table.isActive());
+        return;
+    }
+    QCOMPARE(raised, QString());
+    if (serverType != 1) {
+        QVERIFY(!table.isActive());
+        QCOMPARE(table.fieldDefs().size(), 0);
+        return;
+    }
+    QCOMPARE(table.recordCount(), rows);
+    QCOMPARE(table.fieldNames(), (QStringList{"Store", "Code", "Goods", "Unit", "Qty", "Updated"}));
+    QCOMPARE(table.fieldByName("Qty")->dataType(), vorn::ftFloat);
+    QCOMPARE(table.fieldByName("Updated")->dataType(), vorn::ftDate);
+    QVERIFY(table.fieldByName("Updated")->value().toDate().isValid());
+    QVERIFY(table.isReadOnly());
+    if (!store.isEmpty())
+        for (table.first(); !table.eof(); table.next())
+            QCOMPARE(table.fieldByName("Store")->asString().toLower(), store.toLower());
+}
+
+void TstReportRun::remoteResult_data()
+{
+    QTest::addColumn<QString>("json");
+    QTest::addColumn<int>("rows");        // -1: refused
+    QTest::addColumn<QString>("lastValue");
+    QTest::newRow("two rows") << R"([2, 0, 1, "A", 3, "B", "x", 1, "y", 2])" << 2 << "2";
+    QTest::newRow("no rows") << R"([1, 0, 1, "A"])" << 0 << "";
+    // 5 values for 4 columns round to one row; 3 values for 2 columns round to two, the second short
+    QTest::newRow("rows rounded down") << R"([4, 0, 1, "A", 1, "B", 1, "C", 1, "D", "a", "b", "c", "d", "e"])" << 1 << "d";
+    QTest::newRow("rows rounded up, short") << R"([2, 0, 1, "A", 3, "B", "x", 1, "y"])" << -1 << "";
+    QTest::newRow("header cut short") << R"([3, 0, 1, "A"])" << -1 << "";
+    QTest::newRow("count not a number") << R"(["2", 0])" << -1 << "";
+    QTest::newRow("empty") << "[]" << -1 << "";
+    QTest::newRow("value of wrong type") << R"([1, 0, 3, "N", "abc"])" << -1 << "";
+    QTest::newRow("nameless column") << R"([1, 0, 1, ""])" << -1 << "";
+}
+
+void TstReportRun::remoteResult()
+{
+    QFETCH(QString, json);
+    QFETCH(int, rows);
+    QFETCH(QString, lastValue);
+    vorn::MemoryTable t;
+    int got = -1;
+    try {
+        DecodeRemoteResult(QJsonDocument::fromJson(json.toUtf8()).array(), &t);
+        got = t.recordCount();
+    } catch (const vorn::DataError &e) {
+        QVERIFY(e.message().startsWith("Неверный результат GetData"));
+    }
+    QCOMPARE(got, rows);
+    if (rows > 0) {
+        t.last();
+        QCOMPARE(t.field(t.fieldCount() - 1)->asString(), lastValue);
+    }
+}
+
+// ------------------------------------------------------------------ report functions
+
+void TstReportRun::numToRus_data()
+{
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QString>("expected");
+    const QString wrong = "Неверное кол-во аргументов";
+    const QStringList rub{"рубль", "рубля", "рублей"}, kop{"копейка", "копейки", "копеек"};
+    QTest::newRow("1 argument") << "NUMTORUS(21)" << NumToRus(21);
+    QTest::newRow("float") << "NUMTORUS(5.5)" << NumToRus(5.5);
+    QTest::newRow("2 arguments") << "NUMTORUS(2, 'штука')" << NumToRus(2, true, 2, QStringList{"штука"});
+    QTest::newRow("3 arguments, feminine") << "NUMTORUS(2, 'тонна', FALSE)" << NumToRus(2, false, 2, QStringList{"тонна"});
+    QTest::newRow("4 arguments") << "NUMTORUS(3.25, 'рубль', TRUE, 'копейка')"
+                                 << NumToRus(3.25, true, 2, QStringList{"рубль"}, QStringList{"копейка"});
+    QTest::newRow("5 arguments") << "NUMTORUS(3.125, 'метр', TRUE, 'мм', 3)"
+                                 << NumToRus(3.125, true, 3, QStringList{"метр"}, QStringList{"мм"});
+    QTest::newRow("9 arguments") << "NUMTORUS(1234.56, 'рубль', TRUE, 'копейка', 2, 'рубля', 'рублей', 'копейки', 'копеек')"
+                                 << NumToRus(1234.56, true, 2, QStringList{"рубль", "рубля", "рублей"}, kop);
+    QTest::newRow("0 arguments") << "NUMTORUS()" << wrong;
+    QTest::newRow("6 arguments") << "NUMTORUS(1, 'a', TRUE, 'b', 2, 'c')" << wrong;
+    QTest::newRow("7 arguments") << "NUMTORUS(1, 'a', TRUE, 'b', 2, 'c', 'd')" << wrong;
+    QTest::newRow("8 arguments") << "NUMTORUS(1, 'a', TRUE, 'b', 2, 'c', 'd', 'e')" << wrong;
+    QTest::newRow("10 arguments") << "NUMTORUS(1, 'a', TRUE, 'b', 2, 'c', 'd', 'e', 'f', 'g')" << wrong;
+    QTest::newRow("number where a name goes") << "NUMTORUS(17, 5)" << NumToRus(0);
+    QTest::newRow("text where the number goes") << "NUMTORUS('17')" << NumToRus(0);
+    QTest::newRow("number where the gender goes") << "NUMTORUS(17, 'рубль', 1)" << NumToRus(0);
+    QTest::newRow("float accuracy") << "NUMTORUS(3.5, 'метр', TRUE, 'см', 2.0)" << NumToRus(0);
+    QTest::newRow("cut to 255") << "NUMTORUS(777777777777777, '" + QString(200, u'ж') + "')"
+                                << NumToRus(777777777777777.0L, true, 2, QStringList{QString(200, u'ж')}).left(255);
+}
+
+void TstReportRun::numToRus()
+{
+    QFETCH(QString, expression);
+    QFETCH(QString, expected);
+    const vorn::report::Expression e = vorn::report::Expression::compile(expression, ReportFunctions());
+    struct NoNames : vorn::report::ExpressionContext
+    {
+        bool resolve(const QString &, ReportValue *) override { return false; }
+        ReportValue aggregate(int) override { return {}; }
+    } ctx;
+    const ReportValue v = e.evaluate(ctx);
+    QCOMPARE(v.toString(), expected);
+    QVERIFY(v.toString().size() <= 255);
+    QCOMPARE(ReportFunctions().signature("NUMTORUS").arguments, QString("7N"));
+}
+
+void TstReportRun::userFio()
+{
+    // without a catalogue the full name cannot be had
+    QCOMPARE(UserFioFunction({}).toString(), QString("????"));
+    QCOMPARE(UserFioFunction({ReportValue(1)}).toString(), QString("Неверное кол-во аргументов"));
+    Session s("SQLITE", m_sqlite);
+    QCOMPARE(UserFioFunction({}).toString(), QString("Директор Смирнов Алексей Викторович"));
+    QCOMPARE(ReportFunctions().signature("USERFIO").description, QString("USERFIO| Фамилия, имя , отчество пользователя"));
+}
+
+// ------------------------------------------------------------------ preview window
+
+void TstReportRun::preview()
+{
+    Session s("SQLITE", m_sqlite);
+    MessageLog log;
+    DialogScript dialogs;
+    const int id = idOf("VornForm", "Справочник клиентов");
+    QVERIFY(RunReport(id, "Справочник клиентов", -1, 0));
+    QCOMPARE(previews().size(), 1);
+    QPointer<TQRRussianPreview> p = previews().first();
+    QTRY_VERIFY(p->Pages()->isFinished());
+    const int pages = p->Pages()->pageCount();
+    QVERIFY(pages > 1);
+    QVERIFY(p->windowState() & Qt::WindowMaximized);
+    QCOMPARE(p->windowTitle(), QString("Справочник клиентов"));
+    QVERIFY(p->findChild<QAction *>("ZoomToWidth")->isChecked());
+    QVERIFY(!p->findChild<QAction *>("ZoomToFit")->isChecked());
+    QCOMPARE(p->findChild<QToolButton *>("ZoomButton")->toolTip(), QString("Маштаб"));
+    QCOMPARE(p->PageText(), QString("Page 1 of %1").arg(pages));
+    QCOMPARE(p->ProgressText(), QString());
+    QTest::keyClick(p->Preview(), Qt::Key_PageDown);
+    QCOMPARE(p->PageText(), QString("Page 2 of %1").arg(pages));
+    QTest::keyClick(p->Preview(), Qt::Key_End);
+    QCOMPARE(p->PageText(), QString("Page %1 of %1").arg(pages));
+    QTest::keyClick(p->Preview(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(p->PageText(), QString("Page 1 of %1").arg(pages));
+    // a preset releases the fit buttons
+    p->findChild<QToolButton *>("ZoomButton")->menu()->actions().at(1)->trigger();
+    QCOMPARE(p->Preview()->zoomPercent(), 200);
+    QVERIFY(!p->findChild<QAction *>("ZoomToWidth")->isChecked());
+    QCOMPARE(p->findChild<QToolButton *>("ZoomButton")->text(), QString("200%"));
+    p->findChild<QAction *>("ZoomToWidth")->trigger();
+    // progress moves in steps of 5 and is emptied at the ends
+    p->SetProgress(0);
+    p->SetProgress(3);
+    QCOMPARE(p->ProgressText(), QString());
+    p->SetProgress(7);
+    QCOMPARE(p->ProgressText(), QString("7%"));
+    p->SetProgress(10);
+    QCOMPARE(p->ProgressText(), QString("7%"));
+    p->SetProgress(100);
+    QCOMPARE(p->ProgressText(), QString());
+    // what the user sees
+    const QString shots = qEnvironmentVariable("VORN_BINARY_DIR") + "/run-shots";
+    QDir().mkpath(shots);
+    p->resize(1200, 900);
+    QVERIFY(p->grab().save(shots + "/preview.png"));
+    // save, reload, missing file
+    const QString saved = m_dir.filePath("clients.vrp");
+    p->SaveReport(saved, TQRRussianPreview::SaveFilter().section(";;", 0, 0));
+    QVERIFY(QFile::exists(saved));
+    const QString pdf = m_dir.filePath("clients.pdf");
+    p->SaveReport(pdf, "PDF (*.pdf)");
+    QVERIFY(pdfText(pdf).contains("Справочник клиентов"));
+    QVERIFY(!p->LoadReport(m_dir.filePath("missing.vrp")));
+    QCOMPARE(log.texts.last(), QString("File does not exist"));
+    auto *again = TQRRussianPreviewInterface::Show();
+    QVERIFY(again->LoadReport(saved));
+    QCOMPARE(again->Pages()->pageCount(), pages);
+    QCOMPARE(again->PageText(), QString("Page 1 of %1").arg(pages));
+    QVERIFY(!again->findChild<QAction *>("PrintSetup")->isEnabled());
+    QPointer<TQRRussianPreview> second = again;
+    // activating another window of the program closes the previews
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QTRY_VERIFY(p.isNull() && second.isNull());
+}
+
+// ------------------------------------------------------------------ demo reports
+
+void TstReportRun::demoReports_data()
+{
+    QTest::addColumn<QString>("driver");
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("texts");  // all must be in the PDF's text
+    const QList<std::tuple<QString, QString, QStringList>> reports = {
+        {"Продажи по регионам за период", "sales_by_region", {"Регион:", "Итого по региону", "Всего накладных", "Регионы: {ВСЕ}"}},
+        {"Накладные клиента с составом", "client_invoices", {"Накладная №", "Сумма прописью:", "рубл", "Директор Смирнов Алексей Викторович", "Итого:"}},
+        {"Состав накладной", "invoice_lines", {"Состав накладной", "Итого:"}},
+        {"Крупные покупатели", "big_buyers", {"Условия отбора", "Оборот не менее: 0,00 руб.", "Накладных не менее: 0"}},
+        {"Прайс-лист", "price_list", {"Бакалея", "Позиций в группе", "все группы товаров"}},
+        {"Закупочные цены", "purchase_prices", {"Закупка", "Сахар-песок"}},
+        {"Справочник клиентов", "clients", {"Клиентов:", "ИНН"}},
+        {"Неоплаченные накладные", "unpaid_invoices", {"Долг клиента:", "Всего долгов"}},
+        {"Остатки на складе", "stock", {"Склад: Основной", "Склад: Северный", "Чай чёрный 100 г"}},
+    };
+    for (const QString d : {"SQLITE", "POSTGRESQL"})
+        for (const auto &[report, file, texts] : reports)
+            QTest::newRow(qPrintable((d == "SQLITE" ? "sqlite " : "pg ") + file)) << d << report << file << texts;
+}
+
+void TstReportRun::demoReports()
+{
+    OPEN_SESSION();
+    QFETCH(QString, report);
+    QFETCH(QString, file);
+    QFETCH(QStringList, texts);
+    MessageLog log;
+    DialogScript dialogs;
+    dialogs.handlers["frmAskMe"] = [](QDialog *d) {
+        // the sales period covers the whole demo business; a client's period comes from its invoices
+        if (!d->findChild<QComboBox *>("Client")) {
+            if (auto *from = d->findChild<QLineEdit *>("DateFrom"))
+                from->setText("01.01.2025");
+            if (auto *to = d->findChild<QLineEdit *>("DateTo"))
+                to->setText("31.12.2026");
+        }
+        if (auto *pw = d->findChild<QLineEdit *>("Password"))
+            pw->setText("закупка");
+        d->accept();
+        return d->result();
+    };
+    const QString dir = qEnvironmentVariable("VORN_BINARY_DIR") + "/demo-reports/" + driver.toLower();
+    QDir().mkpath(dir);
+    const QString pdf = dir + "/" + file + ".pdf";
+    QFile::remove(pdf);
+    const int id = idOf("VornForm", report);
+    // every demo layout prints, also those of reports that run as grids
+    QVERIFY(ExecuteReport(id, report, nullptr, true, etLayout, dsFile, pdf, rmRun));
+    QVERIFY2(log.texts.size() <= 1, qPrintable(log.texts.join('|')));  // at most the confirmation
+    const QString text = pdfText(pdf);
+    QVERIFY2(text.contains(report), qPrintable(text.left(400)));
+    for (const QString &t : texts)
+        QVERIFY2(text.contains(t), qPrintable(t + " not in:\n" + text.left(1500)));
+    QVERIFY(!text.contains("????"));
+    QVERIFY(ExecuteReport(id, report, nullptr, true, etLayout, dsFile, dir + "/" + file + ".png", rmRun));
+    QVERIFY(QFile::exists(dir + "/" + file + ".png") || QFile::exists(dir + "/" + file + "-1.png"));
+    checkContextCleared();
+}
+
+// ------------------------------------------------------------------ vornreport by report Id
+
+void TstReportRun::batch_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("text");  // in the output's text, or in standard error on failure
+    const QStringList login{"--profile", "Demo", "-u", "director", "--password", "director"};
+    QTest::newRow("period given, regions at their start") << login + QStringList{"-p", "DateFrom=2025-01-01", "-p", "DateTo=31.01.2025"}
+                                                          << "sales.pdf" << 0 << "с 01.01.2025 по 31.01.2025";
+    QTest::newRow("lookup key given, dates from DefSQL") << login + QStringList{"-p", "Client=5"} << "client.pdf" << 0 << "Сумма прописью:";
+    QTest::newRow("other format by --format") << login + QStringList{"--format", "txt"} << "clients.out" << 0 << "Справочник клиентов";
+    QTest::newRow("key not in the list") << login + QStringList{"-p", "Client=99999"} << "none.pdf" << 1 << "в списке нет значения 99999";
+    QTest::newRow("wrong password") << QStringList{"--profile", "Demo", "-u", "director", "--password", "x"} << "none.pdf" << 1
+                                    << "Login failed for user 'director'.";
+}
+
+void TstReportRun::batch()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, output);
+    QFETCH(int, exitCode);
+    QFETCH(QString, text);
+    const QString ini = m_dir.filePath("VornConn.ini");
+    {
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(("[Connections]\nDemo=Demo\n[Demo]\nDriver=SQLITE\nDATABASE NAME=" + m_sqlite + "\n").toUtf8());
+    }
+    const QString report = output.startsWith("sales") ? "Продажи по регионам за период"
+                         : output.startsWith("clients") ? "Справочник клиентов" : "Накладные клиента с составом";
+    int id = 0, before = 0;
+    {
+        Session s("SQLITE", m_sqlite);
+        id = idOf("VornForm", report);
+        before = logCount(1, id);
+    }
+    const QString out = m_dir.filePath(output);
+    QFile::remove(out);
+    QProcess p;
+    p.start(qEnvironmentVariable("VORN_BINARY_DIR") + "/bin/vornreport",
+            QStringList{"--report-id", QString::number(id), "--ini", ini} + args + QStringList{out});
+    QVERIFY(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(p.exitCode(), exitCode);
+    Session s("SQLITE", m_sqlite);
+    if (exitCode != 0) {
+        QVERIFY2(err.contains(text), qPrintable(err));
+        QVERIFY(!QFile::exists(out));
+        QCOMPARE(logCount(1, id), before);
+        return;
+    }
+    const QString got = output.endsWith(".pdf") ? pdfText(out) : fileText(out);
+    QVERIFY2(got.contains(text), qPrintable(err + got.left(500)));
+    QCOMPARE(logCount(1, id), before + 1);  // a batch run is logged like any other
+}
+
+QTEST_MAIN(TstReportRun)
+#include "tst_reportrun.moc"
