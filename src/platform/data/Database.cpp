@@ -132,10 +132,15 @@ Database *Database::asDatabase(QObject *connection)
 
 Database *Database::findDatabase(const QString &name)
 {
+    Database *found = nullptr;  // an open connection of that name wins over a closed one
     for (Database *d : allDatabases())
-        if (d->databaseName().compare(name, Qt::CaseInsensitive) == 0)
-            return d;
-    return nullptr;
+        if (d->databaseName().compare(name, Qt::CaseInsensitive) == 0) {
+            if (d->isOpen())
+                return d;
+            if (!found)
+                found = d;
+        }
+    return found;
 }
 
 QStringList Database::driverNames()
@@ -526,10 +531,12 @@ ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values,
     rs.data.resize(cols);
     while (q.next()) {
         for (int i = 0; i < cols; ++i)
-            if (q.isNull(i))  // one kind of NULL whatever the driver: an empty variant
-                rs.data[i].append(QVariant());
-            else
-                rs.data[i].append(q.value(i));
+        {
+            QVariant v = q.value(i);
+            if (v.isNull())  // one kind of NULL whatever the driver: an empty variant
+                v = QVariant();
+            rs.data[i].append(std::move(v));
+        }
         ++rs.rowCount;
     }
     if (q.lastError().isValid())
@@ -580,19 +587,20 @@ static void bindValue(sqlite3 *db, sqlite3_stmt *st, int idx, const QVariant &v)
         throw DataError(errorText(db));
 }
 
-ResultSet run(sqlite3 *db, const QString &sql, const ParamList *named, const QList<QVariant> &positional, bool fetch)
+// One statement from text; *tail receives where the next one starts, pos the next
+// positional value. A null statement (only blanks or comments) gives *empty.
+static ResultSet runOne(sqlite3 *db, const char *text, int len, const char **tail, const ParamList *named,
+                        const QList<QVariant> &positional, int &pos, bool fetch, bool *empty)
 {
-    const QByteArray text = sql.toUtf8();
     sqlite3_stmt *st = nullptr;
-    const char *tail = nullptr;
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st, &tail) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, text, len, &st, tail) != SQLITE_OK)
         throw DataError(errorText(db));
     struct Finalizer { sqlite3_stmt *s; ~Finalizer() { sqlite3_finalize(s); } } fin{st};
     ResultSet rs;
+    *empty = !st;
     if (!st)
-        return rs;  // only blanks or comments
+        return rs;
     const int nparams = sqlite3_bind_parameter_count(st);
-    int pos = 0;
     for (int i = 1; i <= nparams; ++i) {
         const char *pname = sqlite3_bind_parameter_name(st, i);
         if (!pname || pname[0] == '?') {
@@ -699,6 +707,37 @@ ResultSet run(sqlite3 *db, const QString &sql, const ParamList *named, const QLi
     rs.rowsAffected = cols == 0 ? sqlite3_changes(db) : 0;
     rs.lastInsertId = qlonglong(sqlite3_last_insert_rowid(db));
     return rs;
+}
+
+// A text of several statements (a schema script, triggers included) runs them all in
+// order; the result is the last one that returns columns, rows affected are summed.
+ResultSet run(sqlite3 *db, const QString &sql, const ParamList *named, const QList<QVariant> &positional, bool fetch)
+{
+    const QByteArray text = sql.toUtf8();
+    const char *at = text.constData();
+    const char *const end = at + text.size();
+    int pos = 0;
+    ResultSet result;
+    bool haveColumns = false;
+    qint64 affected = 0;
+    while (at < end) {
+        const char *tail = nullptr;
+        bool empty = false;
+        ResultSet rs = runOne(db, at, int(end - at), &tail, named, positional, pos, fetch, &empty);
+        at = tail ? tail : end;
+        if (empty)
+            continue;
+        affected += qMax<qint64>(0, rs.rowsAffected);
+        if (!rs.columns.isEmpty()) {
+            result = std::move(rs);
+            haveColumns = true;
+        } else if (!haveColumns) {
+            result.lastInsertId = rs.lastInsertId;
+        }
+    }
+    if (!haveColumns)
+        result.rowsAffected = affected;
+    return result;
 }
 
 } // namespace sqlite

@@ -142,6 +142,7 @@ Q_SIGNALS:
     void dataChanged();           // rows changed as a whole (open, post, delete, filter)
     void currentChanged();        // the cursor moved to another row
     void fieldChanged(vorn::Field *field); // a value of the edited row changed
+    void errorOccurred(const QString &message); // an error no caller could catch (a detail's re-query)
 
 protected:
     // Subclasses: read the rows (fields and their values column by column).

@@ -73,10 +73,12 @@ QList<Token> tokenize(const QString &s)
             i = j;
         } else if (c.isDigit() || ((c == u'-' || c == u'.') && i + 1 < n && s.at(i + 1).isDigit())) {
             int j = i + 1;
-            while (j < n && (s.at(j).isDigit() || s.at(j) == u'.' || s.at(j) == u'e' || s.at(j) == u'E'))
+            // The general float format of the locale may write a decimal comma ("5,5").
+            while (j < n && (s.at(j).isDigit() || s.at(j) == u'.' || s.at(j) == u'e' || s.at(j) == u'E'
+                             || (s.at(j) == u',' && j + 1 < n && s.at(j + 1).isDigit())))
                 ++j;
             t.kind = Token::Number;
-            t.text = s.mid(i, j - i);
+            t.text = s.mid(i, j - i).replace(u',', u'.');
             i = j;
         } else if (c == u'<' || c == u'>' || c == u'=') {
             t.kind = Token::Op;
@@ -251,6 +253,7 @@ struct Parser
                 const QDate d = loc.toDate(v.toString(), loc.dateFormat(QLocale::ShortFormat));
                 if (d.isValid()) dt = QDateTime(d, QTime(0, 0));
             }
+            if (!dt.isValid()) dt = loc.toDateTime(v.toString(), loc.dateFormat(QLocale::ShortFormat) + QStringLiteral(" H:mm:ss"));
             if (!dt.isValid()) dt = QDateTime::fromString(v.toString(), Qt::ISODate);
             if (!dt.isValid()) {
                 const QDate d = QDate::fromString(v.toString(), Qt::ISODate);

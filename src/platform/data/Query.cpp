@@ -115,9 +115,14 @@ void Query::masterChanged()
         values << x.value();
     if (values == m_masterValues)
         return;
-    checkBrowseMode();
-    close();
-    open();
+    // Called from the master's notification: an error cannot travel back through it.
+    try {
+        checkBrowseMode();
+        close();
+        open();
+    } catch (const DataError &e) {
+        Q_EMIT errorOccurred(e.message());
+    }
 }
 
 // ---- write-back -----------------------------------------------------------------

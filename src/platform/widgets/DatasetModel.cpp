@@ -22,8 +22,14 @@ void DatasetModel::setDataSource(DataSource *source)
         m_links << connect(source, &DataSource::dataChanged, this, &DatasetModel::reset);
         m_links << connect(source, &DataSource::datasetChanged, this, &DatasetModel::reset);
         m_links << connect(source, &DataSource::stateChanged, this, [this] {
-            // entering or leaving insert changes the row count
-            reset();
+            // entering or leaving insert (or opening, closing) changes the rows; edit does not
+            Dataset *d = dataset();
+            const bool active = d && d->isActive(), inserting = d && d->isInserting();
+            if (active != m_wasActive || inserting != m_wasInserting) {
+                reset();
+            } else if (const int r = currentRow(); r >= 0 && columnCount() > 0) {
+                Q_EMIT dataChanged(index(r, 0), index(r, columnCount() - 1));
+            }
         });
         m_links << connect(source, &DataSource::currentChanged, this, [this] { Q_EMIT currentRowChanged(currentRow()); });
         m_links << connect(source, &DataSource::fieldChanged, this, [this](Field *f) {
@@ -50,6 +56,9 @@ void DatasetModel::reset()
 {
     beginResetModel();
     rebuildColumns();
+    Dataset *d = dataset();
+    m_wasActive = d && d->isActive();
+    m_wasInserting = d && d->isInserting();
     endResetModel();
     Q_EMIT currentRowChanged(currentRow());
 }

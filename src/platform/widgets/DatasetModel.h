@@ -49,6 +49,8 @@ private:
     QPointer<DataSource> m_source;           // not owned
     QList<int> m_columns;                    // field indexes of the visible fields, in order
     QList<QMetaObject::Connection> m_links;  // to the data source
+    bool m_wasActive = false;                // dataset state at the last reset
+    bool m_wasInserting = false;             //   (a change of these changes the rows)
 };
 
 } // namespace vorn

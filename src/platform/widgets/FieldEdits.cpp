@@ -144,7 +144,7 @@ void FieldNumberEdit::show_(bool editing)
         return;
     }
     if (editing) {
-        const double d = f->asFloat();
+        const double d = f->value().toDouble();
         setText(m_decimals >= 0 ? QLocale().toString(d, 'f', m_decimals).remove(QLocale().groupSeparator())
                                 : QLocale().toString(d, 'g', 15).remove(QLocale().groupSeparator()));
     } else {

@@ -244,6 +244,8 @@ private Q_SLOTS:
         QTest::newRow("number greater") << "[Amount] > 7" << QList<int>{1, 4};
         QTest::newRow("number ge") << "[Amount] >= 7" << QList<int>{1, 3, 4};
         QTest::newRow("number le decimal") << "[Amount] <= 10.5" << QList<int>{1, 3, 5};
+        QTest::newRow("decimal comma") << "[Amount] < 10,5" << QList<int>{3, 5};
+        QTest::newRow("date and time") << "[D] >= '15.01.2024 0:00:00'" << QList<int>{1, 2, 5};
         QTest::newRow("is null") << "[Amount] IS NULL" << QList<int>{2};
         QTest::newRow("is not null") << "[D] IS NOT NULL" << QList<int>{1, 2, 3, 5};
         QTest::newRow("short date") << "[D] = '15.01.2024'" << QList<int>{1, 5};
@@ -567,6 +569,19 @@ private Q_SLOTS:
             QSKIP("a server connection only");
         QCOMPARE(m_db->selectValue("select current_setting('application_name')").toString(), QString("VORNTEST"));
         QCOMPARE(m_db->selectValue("select current_setting('vorn.host')").toString(), QString("WS-TEST"));
+    }
+
+    void castsBesideParameters()
+    {
+        if (!pg())
+            QSKIP("PostgreSQL casts");
+        auto q = query("select :N::int + 1 as M, ':N'::text as T, '10:30'::time as Tm -- :Comment\n");
+        QCOMPARE(q->paramCount(), 1);
+        q->paramByName("N").setAsString("41");
+        q->open();
+        QCOMPARE(q->fieldByName("M")->asInteger(), 42);
+        QCOMPARE(q->fieldByName("T")->asString(), QString(":N"));
+        QCOMPARE(q->fieldByName("Tm")->dataType(), ftTime);
     }
 
     void lostConnection()

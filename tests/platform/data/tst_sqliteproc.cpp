@@ -209,6 +209,23 @@ private Q_SLOTS:
         delete connect("admin", "новый");
     }
 
+    void scriptOfSeveralStatements()
+    {
+        Database db;
+        db.params().setValue("DATABASE NAME", m_dir.filePath("script.db"));
+        db.open();
+        const qint64 n = db.execSql("create table A (x int); create table L (x int);\n"
+                                    "create trigger T after insert on A begin insert into L values (new.x * 10); end;\n"
+                                    "insert into A values (1); insert into A values (2); -- done");
+        QCOMPARE(n, 2);  // the statements' own rows; trigger changes are not counted
+        QCOMPARE(db.selectValue("select sum(x) from L").toInt(), 30);
+        db.execSql("delete from L");
+        ParamList p;
+        p.add(Param("v")).setAsInteger(4);
+        db.execSql("delete from A; insert into A values (:v); insert into A values (:v)", p);
+        QCOMPARE(db.selectValue("select sum(x) from L where x is not null").toInt(), 80);
+    }
+
     void plainFileAcceptsAnyLogin()
     {
         Database db;
@@ -254,6 +271,25 @@ private Q_SLOTS:
         QFETCH(QStringList, params);
         QFETCH(QString, expected);
         QCOMPARE(Database::mssqlConnectionString(ConnectionParams::fromStringList(params)), expected);
+    }
+
+    void mssqlOpenFailureCarriesDriverText()
+    {
+        // FreeTDS is installed; no SQL Server listens on this port, so the open fails
+        // and the connection stays closed with the driver's text.
+        Database db;
+        db.setDriverName("MSSQL");
+        db.params().setValue("SERVER NAME", "127.0.0.1:1");
+        db.params().setValue("DATABASE NAME", "Vorn");
+        db.params().setValue("USER NAME", "sa");
+        db.params().setValue("PASSWORD", "x");
+        try {
+            db.open();
+            QFAIL("no error");
+        } catch (const DataError &e) {
+            QVERIFY2(e.message().contains("FreeTDS"), qPrintable(e.message()));
+        }
+        QVERIFY(!db.isOpen());
     }
 
     void driverDefaults()
