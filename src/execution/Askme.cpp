@@ -596,6 +596,11 @@ void TfrmAskMe::ReadControl(int i)
     QWidget *c = findChild<QWidget *>(name, Qt::FindDirectChildrenOnly);
     if (!c || p->IdParTyp > ptPassword)
         throw EParamAskMe(QStringLiteral("Не найден параметр ") + p->ParName);
+    // Enter on the default button reads without leaving: take what is typed so far.
+    if (auto *spin = qobject_cast<QAbstractSpinBox *>(c))
+        spin->interpretText();
+    if (auto *t = findChild<QTimeEdit *>(QStringLiteral("TimePart_") + p->ParName, Qt::FindDirectChildrenOnly))
+        t->interpretText();
     const QVariant old = p->Value;
     bool emptyBefore = false;
     switch (p->IdParTyp) {

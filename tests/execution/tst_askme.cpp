@@ -397,6 +397,13 @@ void TestAskMe::readOnLeave()
     QCOMPARE(list->Find("Name")->Value.toString(), QStringLiteral("Store 7"));
     QVERIFY(list->Find("Name")->Changed);
     QCOMPARE(note->text(), QStringLiteral("клиент ") + list->Find("Client")->Lookup->KeyValue);
+    // typed digits count on OK even without leaving the edit
+    auto *count = child<QDoubleSpinBox>(&dlg, "MinCount");
+    count->setFocus();
+    count->selectAll();
+    QTest::keyClicks(count, "12");
+    dlg.ReadControl(list->IndexOf(list->Find("MinCount")));
+    QCOMPARE(list->Find("MinCount")->Value, QVariant(qint64(12)));
 }
 
 void TestAskMe::requeryOnEnter()
