@@ -244,8 +244,8 @@ TParamAskMeList::TParamAskMeList(vorn::Database *db, int objectId, int objectKin
             QStringLiteral("select IdQuery, IdRemoteData from VornFrm2Qry where IdForm=") + id + QStringLiteral(" and ") +
             QStringLiteral("Numm=(select min(Numm) from VornFrm2Qry ") + QStringLiteral("where IdForm=") + id + u')');
         // Without data sources both read as 0, and no parameter belongs to data module 0.
-        const qint64 idQuery = r.rowCount > 0 ? r.values.at(0).toLongLong() : 0;
-        const qint64 idRemote = r.rowCount > 0 ? r.values.at(1).toLongLong() : 0;
+        const qint64 idQuery = r.rowCount > 0 ? r.value(0, 0).toLongLong() : 0;
+        const qint64 idRemote = r.rowCount > 0 ? r.value(0, 1).toLongLong() : 0;
         if (idQuery > 0)
             Load(int(idQuery), false);
         else
@@ -265,7 +265,7 @@ void TParamAskMeList::Load(int objectId, bool ofRemoteData)
     const vorn::ResultSet r = Database()->execute(sql);
     const int cols = int(r.columns.size());
     for (int row = 0; row < r.rowCount; ++row) {
-        auto v = [&](int c) { return r.values.at(row * cols + c); };
+        auto v = [&](int c) { return r.value(row, c); };
         auto p = std::make_unique<TParamAskMe>(v(3).toString(), v(5).toString(), v(4).toInt());
         if (p->IdParTyp == ptDate)
             p->Value = QDate::currentDate();
