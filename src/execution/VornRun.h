@@ -2,6 +2,8 @@
 // layout or a result window gets (SQL, parameters, master links, remote modules),
 // the output choice, and the entry points the tree, the editors and scripts call.
 #pragma once
+#include "execution/ParamAskMe.h"
+
 #include <QString>
 #include <memory>
 #include <vector>
@@ -14,8 +16,7 @@ class Dataset;
 class MemoryTable;
 }
 
-// Object kinds of a run.
-enum : int { okReport = 1, okQuery = 3, okRemoteData = 9 };
+// Object kinds of a run: okReport, okQuery, okRemoteData, shared with the parameter model.
 // IdTypExec
 enum : int { etLayout = 1, etGrids = 1000 };
 // IdDestination
