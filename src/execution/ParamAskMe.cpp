@@ -263,7 +263,6 @@ void TParamAskMeList::Load(int objectId, bool ofRemoteData)
                         (ofRemoteData ? QStringLiteral("IdRemoteData=") : QStringLiteral("IdQuery=")) +
                         QString::number(objectId) + QStringLiteral(" order by Numm");
     const vorn::ResultSet r = Database()->execute(sql);
-    const int cols = int(r.columns.size());
     for (int row = 0; row < r.rowCount; ++row) {
         auto v = [&](int c) { return r.value(row, c); };
         auto p = std::make_unique<TParamAskMe>(v(3).toString(), v(5).toString(), v(4).toInt());
