@@ -70,7 +70,10 @@ bool TMyFieldList::MoveByOrderItem(const QString &item, TMyFieldList &to)
     if (desc >= 0)
         name = name.left(desc);
     name = name.trimmed();
-    const int at = Find(name);
+    int at = Find(name);
+    for (int i = 0; at < 0 && i < m_items.size(); ++i)  // SQL names are not case-sensitive
+        if (m_items[i].FieldName.compare(name, Qt::CaseInsensitive) == 0)
+            at = i;
     if (at < 0)
         return false;
     TMyFieldRec r = Remove(at);
@@ -140,7 +143,7 @@ void ReadSortOrder(Dataset *ds, TMyFieldList &left, TMyFieldList &right)
     if (text.isEmpty())
         return;
     QStringList items = text.split(u',');
-    // a trailing ";" or similar after the last item of an SQL clause is not a field
+    // a last one-character item of an SQL clause (a column number) is not a field
     if (clause && !items.isEmpty() && items.last().trimmed().size() == 1)
         items.removeLast();
     for (const QString &item : items)
