@@ -4,6 +4,7 @@
 
 #include "database/VornMessages.h"
 #include "database/dmdVorn.h"
+#include "VornImages.h"
 #include "execution/ParamAskMe.h"
 #include "execution/VornExport.h"
 #include "execution/VornGridTools.h"
@@ -46,14 +47,13 @@ TfrmVornQueryBro::TfrmVornQueryBro(int objectId, int objectKind, const QString &
     lay->setSpacing(0);
     m_toolBar = new QToolBar(this);
     m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
-    QStyle *st = style();
-    m_actText = m_toolBar->addAction(st->standardIcon(QStyle::SP_FileIcon), QStringLiteral("Вывод в текст. файл"));
+    m_actText = m_toolBar->addAction(vornIcon(VornImg::ExportText), QStringLiteral("Вывод в текст. файл"));
     m_actText->setObjectName(QStringLiteral("actnTextFile"));
     m_actText->setToolTip(QStringLiteral("Вывод в текст. файл"));
-    m_actExcel = m_toolBar->addAction(st->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Вывод в Excel"));
+    m_actExcel = m_toolBar->addAction(vornIcon(VornImg::ExportExcel), QStringLiteral("Вывод в Excel"));
     m_actExcel->setObjectName(QStringLiteral("actnExcel"));
     m_actExcel->setToolTip(QStringLiteral("Вывод в Excel"));
-    m_actReopen = m_toolBar->addAction(st->standardIcon(QStyle::SP_BrowserReload), QStringLiteral("Обновить"));
+    m_actReopen = m_toolBar->addAction(vornIcon(VornImg::Refresh), QStringLiteral("Обновить"));
     m_actReopen->setObjectName(QStringLiteral("actnReopen"));
     m_toolBar->addSeparator();
     m_navigator = new vorn::DataNavigator(m_toolBar);
@@ -180,10 +180,23 @@ void TfrmVornQueryBro::OpenData()
         DataGrid *grid = m_grids[i];
         if (grid->dataSource() != src)
             grid->setDataSource(src);
+        // columns as wide as their texts would need, then every one wider than 100 narrowed
         QHeaderView *h = grid->horizontalHeader();
-        for (int c = 0; c < h->count(); ++c)
-            if (h->sectionSize(c) > 100)
-                h->resizeSection(c, 100);
+        const QFontMetrics fm = grid->fontMetrics();
+        for (int c = 0; c < h->count(); ++c) {
+            const vorn::Field *f = grid->datasetModel()->fieldAt(c);
+            if (!f)
+                continue;
+            int chars = f->displayWidth();
+            if (chars <= 0) {
+                const vorn::FieldType t = f->dataType();
+                chars = vorn::fieldtype::isString(t) ? std::max(f->size(), 4)
+                        : vorn::fieldtype::isDateTime(t) ? 10
+                        : t == vorn::ftBoolean || vorn::fieldtype::isBlob(t) ? 3 : 12;
+            }
+            const int w = std::max(fm.horizontalAdvance(f->displayLabel()) + 12, fm.horizontalAdvance(QLatin1Char('0')) * chars + 8);
+            h->resizeSection(c, std::min(w, 100));
+        }
     }
     tabChanged(m_tabs->currentIndex());
 }
