@@ -829,7 +829,7 @@ bool AskParams(const QString &caption, TParamAskMeList *list)
     dlg.setWindowTitle(caption);
     if (QScreen *screen = dlg.screen())
         dlg.move(screen->availableGeometry().center() - QPoint(dlg.width() / 2, dlg.height() / 2));
-    return dlg.exec() == QDialog::Accepted;
+    return ExecDialog(&dlg) == QDialog::Accepted;  // tests answer the prompt through the dialog runner
 }
 
 void ApplyDefaults(TParamAskMeList *list)

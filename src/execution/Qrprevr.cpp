@@ -24,6 +24,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -65,6 +66,7 @@ TQRRussianPreview::TQRRussianPreview(QWidget *parent) : QMainWindow(parent)
 
     auto *tb = addToolBar(QStringLiteral("Просмотр"));
     tb->setObjectName(QStringLiteral("ToolBar"));
+    tb->setToolButtonStyle(Qt::ToolButtonFollowStyle);
     tb->setMovable(false);
     m_fitGroup = new QActionGroup(this);
     m_fitGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
@@ -118,25 +120,27 @@ TQRRussianPreview::TQRRussianPreview(QWidget *parent) : QMainWindow(parent)
         spin->setValue(percent);
     });
     tb->addSeparator();
-    auto action = [&](const char *name, const QString &text, auto slot) {
+    auto action = [&](const char *name, const QString &text, auto slot, QStyle::StandardPixmap icon = QStyle::SP_CustomBase) {
         QAction *a = tb->addAction(text);
+        if (icon != QStyle::SP_CustomBase)
+            a->setIcon(style()->standardIcon(icon));
         a->setObjectName(QLatin1String(name));
         a->setToolTip(text);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    action("FirstPage", QStringLiteral("Первая страница"), [this] { m_preview->firstPage(); });
-    action("PrevPage", QStringLiteral("Предыдущая страница"), [this] { m_preview->previousPage(); });
-    action("NextPage", QStringLiteral("Следующая страница"), [this] { m_preview->nextPage(); });
-    action("LastPage", QStringLiteral("Последняя страница"), [this] { m_preview->lastPage(); });
+    action("FirstPage", QStringLiteral("Первая страница"), [this] { m_preview->firstPage(); }, QStyle::SP_MediaSkipBackward);
+    action("PrevPage", QStringLiteral("Предыдущая страница"), [this] { m_preview->previousPage(); }, QStyle::SP_MediaSeekBackward);
+    action("NextPage", QStringLiteral("Следующая страница"), [this] { m_preview->nextPage(); }, QStyle::SP_MediaSeekForward);
+    action("LastPage", QStringLiteral("Последняя страница"), [this] { m_preview->lastPage(); }, QStyle::SP_MediaSkipForward);
     tb->addSeparator();
-    m_printSetup = action("PrintSetup", QStringLiteral("Настройка печати"), [this] { actnPrintSetupExecute(); });
-    action("Print", QStringLiteral("Печать"), [this] { actnPrintExecute(); });
+    m_printSetup = action("PrintSetup", QStringLiteral("Настройка печати"), [this] { actnPrintSetupExecute(); }, QStyle::SP_FileDialogDetailedView);
+    action("Print", QStringLiteral("Печать"), [this] { actnPrintExecute(); }, QStyle::SP_DialogApplyButton);
     tb->addSeparator();
-    action("SaveReport", QStringLiteral("Сохранить отчёт"), [this] { actnSaveExecute(); });
-    action("LoadReport", QStringLiteral("Загрузить отчёт"), [this] { actnLoadExecute(); });
+    action("SaveReport", QStringLiteral("Сохранить отчёт"), [this] { actnSaveExecute(); }, QStyle::SP_DialogSaveButton);
+    action("LoadReport", QStringLiteral("Загрузить отчёт"), [this] { actnLoadExecute(); }, QStyle::SP_DialogOpenButton);
     tb->addSeparator();
-    action("Exit", QStringLiteral("Выход"), [this] { close(); });
+    action("Exit", QStringLiteral("Выход"), [this] { close(); }, QStyle::SP_DialogCloseButton);
 
     m_progress = new QLabel(this);
     m_progress->setObjectName(QStringLiteral("ProgressPanel"));
@@ -235,6 +239,7 @@ void TQRRussianPreview::actnPrintSetupExecute()
     QPrinter printer(QPrinter::HighResolution);
     TReportDesignerDialog::SetUpPrinter(&printer);
     QPageSetupDialog dlg(&printer, this);
+    dlg.setObjectName(QStringLiteral("dlgPrintSetup"));
     ExecDialog(&dlg);
 }
 
@@ -244,9 +249,11 @@ void TQRRussianPreview::actnPrintExecute()
     TReportDesignerDialog::SetUpPrinter(&printer);
     printer.setDocName(windowTitle());
     QPrintDialog dlg(&printer, this);
+    dlg.setObjectName(QStringLiteral("dlgPrint"));
     dlg.setMinMax(1, qMax(1, m_pages->pageCount()));
     if (ExecDialog(&dlg) != QDialog::Accepted)
         return;
+    TReportDesignerDialog::ApplyPrinterSetup(&printer);
     QString error;
     if (!printPages(*m_pages, &printer, &error))
         ShowError(error);
@@ -281,6 +288,7 @@ void TQRRussianPreview::SaveReport(const QString &fileName, const QString &filte
 void TQRRussianPreview::actnSaveExecute()
 {
     QFileDialog dlg(this, QStringLiteral("Save report"));
+    dlg.setObjectName(QStringLiteral("dlgSaveReport"));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setNameFilter(SaveFilter());
@@ -313,6 +321,7 @@ void TQRRussianPreview::actnLoadExecute()
 {
     const QString ext = QLatin1String(savedReportExtension);
     QFileDialog dlg(this, QStringLiteral("Load report"));
+    dlg.setObjectName(QStringLiteral("dlgLoadReport"));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setNameFilter(QString::fromUtf8(kSavedReportName) + QStringLiteral(" (*.") + ext + u')');

@@ -273,6 +273,12 @@ void TReportDesignerDialog::SetUpPrinter(QPrinter *printer)
         printerSetup()(printer);
 }
 
+void TReportDesignerDialog::ApplyPrinterSetup(QPrinter *printer)
+{
+    if (printerSetup())
+        printerSetup()(printer);
+}
+
 TReportDesignerDialog *ReportDesignerDialog1()
 {
     if (!g_designer) {

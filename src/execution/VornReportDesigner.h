@@ -80,6 +80,8 @@ public:
     using PrinterSetup = std::function<void(QPrinter *)>;
     static PrinterSetup SetPrinterSetup(PrinterSetup setup);
     static void SetUpPrinter(QPrinter *printer);
+    // After a print dialog: the setup's own choice of printer still counts.
+    static void ApplyPrinterSetup(QPrinter *printer);
 };
 
 // The program's one designer component, with the two hooks installed.

@@ -3,6 +3,7 @@
 // the output choice, and the entry points the tree, the editors and scripts call.
 #pragma once
 #include "execution/ParamAskMe.h"
+#include "execution/VornReportRun.h"
 
 #include <QString>
 #include <memory>
@@ -16,13 +17,10 @@ class Dataset;
 class MemoryTable;
 }
 
-// Object kinds of a run: okReport, okQuery, okRemoteData, shared with the parameter model.
 // IdTypExec
 enum : int { etLayout = 1, etGrids = 1000 };
 // IdDestination
 enum : int { dsScreen = 0, dsAsk = 1, dsPrinter = 2, dsFile = 3 };
-// Run modes of ExecuteReport.
-enum : int { rmDesign = 0, rmRun = 1, rmGrids = 5 };
 
 // One data source of a run.
 class TQueryListItem
@@ -71,12 +69,6 @@ void FetchRemoteData(vorn::MemoryTable *dataset, const TQueryListItem *item, con
 // "Выбор вывода отчета": destination in (its index chosen first), the chosen index out.
 bool ChooseOutput(int &destination);
 
-// The whole road; false only when the parameter prompt was cancelled. params may be
-// given by a script (ownsParams false: it stays the caller's).
-bool ExecuteReport(int objectId, const QString &caption, TParamAskMeList *params, bool ownsParams, int execType,
-                   int destination, const QString &fileName, int runMode);
-bool RunReport(int reportId, const QString &caption, int destination, int execType);
-bool DesignReport(int reportId, const QString &caption);
 // Shows an object's data sources as grids (mode 5 with the object kind).
 bool ShowAsGrids(int objectId, int objectKind, const QString &caption);
 

@@ -177,16 +177,19 @@ void OpenReportDataSets(QObject *owner, TParamAskMeList *params, TQueryList *que
             q->setSql(it->SQLtext);
             q->setTag(it->Id);
             LinkMaster(owner, q, queries);
-            RunApplyParamsToQuery(q, list);
             if (forLayout) {
+                // preparing checks the statement on the server: its failure is an open failure
                 try {
+                    RunApplyParamsToQuery(q, list);
                     q->open();
                 } catch (const std::exception &e) {
                     q->setProperty("vornOpenFailed", true);
                     ShowWarning(QString::fromUtf8(e.what()));
                 }
-            } else
+            } else {
+                RunApplyParamsToQuery(q, list);
                 q->open();
+            }
             ds = q;
         } else {
             auto *m = qobject_cast<vorn::MemoryTable *>(existing);

@@ -25,6 +25,14 @@ namespace {
 
 using Inputs = QList<QPair<QString, QVariant>>;
 
+// A whole result read with plain Qt SQL, row after row.
+struct FlatResult
+{
+    QList<ResultColumn> columns;
+    QList<QVariant> values;       // flat, row-major
+    int rowCount = 0;
+};
+
 // One fresh catalogue on the backend the suite was built for, with its logins.
 class Backend
 {
@@ -282,12 +290,12 @@ public:
     }
     // Plain statements go straight to the connection's Qt handle (the session functions
     // are registered on it): the suite checks the catalogue, not the query layer.
-    static ResultSet run(Database *db, const QString &sql)
+    static FlatResult run(Database *db, const QString &sql)
     {
         QSqlQuery q(db->sqlDatabase());
         if (!q.exec(sql))
             throw DataError(q.lastError().text());
-        ResultSet rs;
+        FlatResult rs;
         if (!q.isSelect())
             return rs;
         const int cols = q.record().count();
@@ -305,13 +313,13 @@ public:
     }
     static QVariant first(Database *db, const QString &sql)
     {
-        const ResultSet rs = run(db, sql);
+        const FlatResult rs = run(db, sql);
         return rs.rowCount > 0 ? rs.values.first() : QVariant();
     }
     int value(const QString &sql) { return first(m_db.get(), sql).toInt(); }
     QStringList column(const QString &sql, Database *on = nullptr)
     {
-        const ResultSet rs = run(on ? on : m_db.get(), sql);
+        const FlatResult rs = run(on ? on : m_db.get(), sql);
         QStringList out;
         for (int r = 0; r < rs.rowCount; ++r)
             out << rs.values.at(r * rs.columns.size()).toString();
@@ -463,7 +471,7 @@ private Q_SLOTS:
         const int q = add(QStringLiteral("spVornQueryAdd"), {{"Name", "Продажи"}, {"IdForm", 0}}, "IdQuery");
         QCOMPARE(value("select count(*) from VornFrm2Qry"), 0);   // a free-standing query
         const int f = add(QStringLiteral("spVornFormAdd"), {{"Name", "Продажи"}, {"IdQuery", q}}, "IdForm");
-        const ResultSet rs = run(m_db.get(), QStringLiteral(
+        const FlatResult rs = run(m_db.get(), QStringLiteral(
             "select IdForm, Numm, IdQuery, IdRemoteData, IsMaster, QueryShortName from VornFrm2Qry"));
         QCOMPARE(rs.rowCount, 1);
         QCOMPARE(rs.values.at(0).toInt(), f);
@@ -499,7 +507,7 @@ private Q_SLOTS:
         const int q1 = add(QStringLiteral("spVornQueryAdd"), {{"Name", "Шапка"}, {"IdForm", 0}}, "IdQuery");
         const int f = add(QStringLiteral("spVornFormAdd"), {{"Name", "Шапка"}, {"IdQuery", q1}}, "IdForm");
         const int q2 = add(QStringLiteral("spVornQueryAdd"), {{"Name", "Строки"}, {"IdForm", f}}, "IdQuery");
-        const ResultSet rs = run(m_db.get(), QStringLiteral(
+        const FlatResult rs = run(m_db.get(), QStringLiteral(
             "select Numm, QueryShortName, IsMaster from VornFrm2Qry where IdQuery=%1 and IdForm=%2").arg(q2).arg(f));
         QCOMPARE(rs.rowCount, 1);
         QCOMPARE(rs.values.at(0).toInt(), 2);
@@ -528,7 +536,7 @@ private Q_SLOTS:
         QCOMPARE(p1, value("select max(Id) from VornParam"));
         QCOMPARE(add(QStringLiteral("spVornParamNumm"), numIn, "Numm"), 2);
         const int p2 = add(QStringLiteral("spVornParamAdd"), in, "IdParam");
-        const ResultSet rs = run(m_db.get(), QStringLiteral(
+        const FlatResult rs = run(m_db.get(), QStringLiteral(
             "select IdQuery, IdRemoteData, Numm, ParName, ParLabel, IdParTyp, IdTypDefVal from VornParam where Id=%1").arg(p2));
         QCOMPARE(rs.rowCount, 1);
         QCOMPARE(rs.values.at(ofQuery ? 0 : 1).toInt(), owner);
@@ -599,7 +607,7 @@ private Q_SLOTS:
         const QString owner = mode == u"module" ? QStringLiteral("IdRemoteData") : QStringLiteral("IdQuery");
         QCOMPARE(column(QStringLiteral("select ParName from VornParam where %1=%2 order by Numm, Id").arg(owner).arg(target)), expected);
         if (expected.contains(QStringLiteral("B"))) {
-            const ResultSet rs = run(m_db.get(), QStringLiteral(
+            const FlatResult rs = run(m_db.get(), QStringLiteral(
                 "select IdParTyp, SQL, LookupField, DefSQL from VornParam where %1=%2 and ParName='B'").arg(owner).arg(target));
             QCOMPARE(rs.values.at(0).toInt(), 5);
             QCOMPARE(rs.values.at(1).toString(), QStringLiteral("select Id, Name from Regions"));
@@ -702,7 +710,7 @@ private Q_SLOTS:
         m_backend.addLogin(clerk, QStringLiteral("секрет"), false);
         auto db = connect(clerk, QStringLiteral("секрет"));
         call(QStringLiteral("spVornLogAction"), {{"IdAction", 3}, {"ValueId", 17}, {"Name", "Сводка продаж"}}, {}, db.get());
-        const ResultSet rs = run(m_db.get(), QStringLiteral(
+        const FlatResult rs = run(m_db.get(), QStringLiteral(
             "select LoginName, HostName, AppName, IdAction, ValueId, Name from VornActionLog"));
         QCOMPARE(rs.rowCount, 1);
         QCOMPARE(rs.values.at(0).toString(), clerk);
@@ -723,7 +731,7 @@ private Q_SLOTS:
         // the embedded catalogue knows sessions from the log only
         call(QStringLiteral("spVornLogAction"), {{"IdAction", 1}, {"ValueId", 1}, {"Name", "Отчёт"}}, {}, db.get());
         const QString expectedHost = m_backend.driver() == u"SQLITE" ? QStringLiteral("WS-TEST") : QStringLiteral("127.0.0.1");
-        const ResultSet rs = run(m_db.get(), QStringLiteral(
+        const FlatResult rs = run(m_db.get(), QStringLiteral(
             "select distinct Host from vwVornSessions where ProgramName = 'VORNGEN' and IsOwnLogin = 0 and LoginName = '%1'").arg(clerk));
         QCOMPARE(rs.rowCount, 1);
         QCOMPARE(rs.values.at(0).toString(), expectedHost);
@@ -841,7 +849,7 @@ private Q_SLOTS:
         QCOMPARE(column("select Name from vwVornImports order by Name", db.get()), imports);
 
         // the logins list, as the rights windows and the full-name lookup read it
-        const ResultSet ls = run(db.get(), QStringLiteral("select LoginName, FullName, IsRole from vwVornLogins"));
+        const FlatResult ls = run(db.get(), QStringLiteral("select LoginName, FullName, IsRole from vwVornLogins"));
         QMap<QString, QPair<QString, int>> logins;
         for (int k = 0; k < ls.rowCount; ++k)
             logins.insert(ls.values.at(k * 3).toString(), {ls.values.at(k * 3 + 1).toString(), ls.values.at(k * 3 + 2).toInt()});
@@ -852,7 +860,7 @@ private Q_SLOTS:
                                      .arg(role)).toInt(), 0);
 
         // rights by user: one row per object, IdRight set exactly where the login has a right
-        const ResultSet rb = run(m_db.get(), QStringLiteral(
+        const FlatResult rb = run(m_db.get(), QStringLiteral(
             "select IdTypObj, ObjName, IdRight, TypObjName, Id from vwVornRightsByUser where LoginName='%1' "
             "order by IdTypObj, Numm, ObjName").arg(clerk));
         QCOMPARE(rb.rowCount, 2 + 3 + 2 + 2);
@@ -927,7 +935,7 @@ private Q_SLOTS:
             {"MinTotal", 1000.5}, {"MinCount", 2}, {"Discount", 5.5}, {"SinceTime", QDateTime(QDate(2025, 1, 1), QTime(0, 0))},
             {"Password", QStringLiteral("закупка")}, {"OnDate", QDate(2026, 11, 1)}, {"Id", 1}};
         QStringList texts;
-        ResultSet rs = run(db.get(), "select Name, SQLtext from VornQuery");
+        FlatResult rs = run(db.get(), "select Name, SQLtext from VornQuery");
         for (int r = 0; r < rs.rowCount; ++r)
             texts << rs.values.at(r * 2 + 1).toString();
         rs = run(db.get(), "select SQL from VornParam where SQL is not null union all "

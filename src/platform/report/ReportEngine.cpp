@@ -126,6 +126,7 @@ struct ReportEngine::Private : public ExpressionContext
     int pageNo = 0;
     ReportPage page;
     bool pageOpen = false;
+    int lastPageItems = 256;                          // capacity hint: pages of a report look alike
     bool pageHasBody = false;
     double cursorY = 0;
     int column = 0;
@@ -831,6 +832,7 @@ struct ReportEngine::Private : public ExpressionContext
         ++pageNo;
         page = ReportPage();
         page.size = layout.page().pageSize();
+        if (!countOnly) page.items.reserve(lastPageItems + 16);
         pageOpen = true;
         pageHasBody = false;
         column = 0;
@@ -887,6 +889,7 @@ struct ReportEngine::Private : public ExpressionContext
         for (int i : std::as_const(overlayBands))
             printFixed(i, body.left(), body.top(), body.width());
         pageOpen = false;
+        lastPageItems = int(page.items.size());
         if (!countOnly) {
             pages->appendPage(std::move(page));
             Q_EMIT q->pageReady(pages->pageCount());
@@ -1005,7 +1008,12 @@ struct ReportEngine::Private : public ExpressionContext
             newPage();
         BandContent c = render(b, columnWidth);
         const double freshSpace = bodyBottom() - columnTop;
-        if (cursorY + c.height + extraNeeded > bodyBottom() + 1e-6 && pageHasBody) {
+        // moving on helps only when the next page offers more room than this one
+        double nextStart = body.top();
+        if (pageHeaderBand >= 0) nextStart += bands[pageHeaderBand].band->height;
+        if (columnHeaderBand >= 0) nextStart += bands[columnHeaderBand].band->height;
+        const bool roomElsewhere = pageHasBody || cursorY > nextStart + 1e-6 || column + 1 < layout.page().columns;
+        if (cursorY + c.height + extraNeeded > bodyBottom() + 1e-6 && roomElsewhere) {
             const bool canSplit = splittable(c) && !rb.keepTogether && c.height > freshSpace * 0.1;
             if (!canSplit || bodyBottom() - cursorY < 5) {
                 nextColumnOrPage();

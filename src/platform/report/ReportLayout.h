@@ -161,7 +161,7 @@ public:
     QList<ReportBand> &bands() { return m_bands; }
     ReportBand *band(const QString &name);
     const ReportBand *band(const QString &name) const;
-    ReportBand &addBand(BandType type, const QString &name, double height);
+    ReportBand &addBand(BandType type, const QString &name, double height);   // valid until the next band is added
 
     const UnknownXml &unknown() const { return m_unknown; }
 

@@ -269,6 +269,14 @@ bool writePdf(const ReportPages &pages, QIODevice *out, QString *error)
         c.reserve(32768);
         QRgb fill = 0xff000000, stroke = 0xff000000;
         double lineWidth = -1;
+        // consecutive text shares one text object; the font is set only when it changes
+        bool inText = false;
+        EmbeddedFont *tfFont = nullptr;
+        double tfSize = -1;
+        auto endText = [&] {
+            if (inText) c += "ET\n";
+            inText = false;
+        };
         c += "0 0 0 rg 0 0 0 RG\n";
         auto setFill = [&](QRgb col) { if (col != fill) { c += colorOp(col, "rg"); fill = col; } };
         auto setStroke = [&](QRgb col, double wdt) {
@@ -336,7 +344,12 @@ bool writePdf(const ReportPages &pages, QIODevice *out, QString *error)
                         }
                         if (use != current) {
                             if (current) ops += "> Tj ";
-                            ops += '/' + use->resourceName + ' ' + num(size) + " Tf <";
+                            if (use != tfFont || size != tfSize) {
+                                ops += '/' + use->resourceName + ' ' + num(size) + " Tf ";
+                                tfFont = use;
+                                tfSize = size;
+                            }
+                            ops += '<';
                             current = use;
                         }
                         width += use->advance[gid];
@@ -351,8 +364,13 @@ bool writePdf(const ReportPages &pages, QIODevice *out, QString *error)
                     if (al & Qt::AlignRight) x = r.right() - width;
                     else if (al & Qt::AlignHCenter) x = r.left() + (r.width() - width) / 2;
                     const double baseline = H - (y + f->ascent * size / 1000.0);
-                    c += "BT " + num(x) + ' ' + num(baseline) + " Td " + ops + " ET\n";
+                    if (!inText) {
+                        c += "BT\n";
+                        inText = true;
+                    }
+                    c += "1 0 0 1 " + num(x) + ' ' + num(baseline) + " Tm " + ops + '\n';
                     if (pf.underline || pf.strikeOut) {
+                        endText();
                         const double ly = pf.underline ? baseline - size * 0.1 : baseline + size * 0.28;
                         setStroke(it.color, size * 0.06);
                         c += num(x) + ' ' + num(ly) + " m " + num(x + width) + ' ' + num(ly) + " l S\n";
@@ -362,6 +380,7 @@ bool writePdf(const ReportPages &pages, QIODevice *out, QString *error)
                 break;
             }
             case PageItem::Line:
+                endText();
                 setStroke(it.color, qMax(0.05, it.penWidth) * ptPerMm);
                 c += num(X(it.rect.left())) + ' ' + num(Y(it.rect.top())) + " m " + num(X(it.rect.right())) + ' ' + num(Y(it.rect.bottom())) + " l S\n";
                 break;
@@ -370,6 +389,7 @@ bool writePdf(const ReportPages &pages, QIODevice *out, QString *error)
                 const bool doFill = it.fill != 0;
                 const bool doStroke = it.penWidth > 0;
                 if (!doFill && !doStroke) break;
+                endText();
                 if (doFill) setFill(it.fill);
                 if (doStroke) setStroke(it.color, it.penWidth * ptPerMm);
                 const QRectF r = it.rect.normalized();
@@ -392,6 +412,7 @@ bool writePdf(const ReportPages &pages, QIODevice *out, QString *error)
             }
             case PageItem::Image: {
                 if (it.image < 0 || it.image >= pages.images().size()) break;
+                endText();
                 if (!imageObjects.contains(it.image)) imageObjects.insert(it.image, w.allocate());
                 const QRectF r = it.rect.normalized();
                 c += "q " + num(r.width() * ptPerMm) + " 0 0 " + num(r.height() * ptPerMm) + ' ' + num(X(r.left())) + ' ' + num(Y(r.bottom()))
@@ -400,6 +421,7 @@ bool writePdf(const ReportPages &pages, QIODevice *out, QString *error)
             }
             }
         }
+        endText();
         const int contents = w.allocate();
         w.stream(contents, QByteArray(), c);
         const int pageObj = w.allocate();

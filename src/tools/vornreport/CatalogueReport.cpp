@@ -52,7 +52,7 @@ int runCatalogueReport(const CatalogueReportJob &job)
         QString target = QFileInfo(job.output).absoluteFilePath();
         const bool renamed = !job.format.isEmpty() && QFileInfo(target).suffix().compare(job.format, Qt::CaseInsensitive) != 0;
         const QString written = renamed ? target + u'.' + job.format.toLower() : target;
-        ExecuteReport(job.reportId, caption.toString(), params.get(), false, etLayout, dsFile, written, rmRun);
+        ExecuteReport(job.reportId, caption.toString(), params.get(), false, etLayout, dsFile, written, vrmRun);
         if (renamed) {
             QFile::remove(target);
             if (!QFile::rename(written, target)) {

@@ -91,10 +91,7 @@ int main(int argc, char **argv)
         cl.addOption(o);
     // catalogue mode: vornreport --report-id N --profile P -u login [--password pw] [-p Name=Value] output
     const QCommandLineOption reportOpt(QStringLiteral("report-id"), QStringLiteral("Catalogue mode: render the catalogue report with this Id (the only positional argument is then the output)."), QStringLiteral("id"));
-    const QCommandLineOption profileOpt(QStringLiteral("profile"), QStringLiteral("Catalogue mode: connection profile of VornConn.ini."), QStringLiteral("name"));
-    const QCommandLineOption iniOpt(QStringLiteral("ini"), QStringLiteral("Catalogue mode: the connection profile file (default: VornConn.ini beside the program)."), QStringLiteral("file"));
-    for (const auto &o : {reportOpt, profileOpt, iniOpt})
-        cl.addOption(o);
+    cl.addOption(reportOpt);
     cl.process(app);
     const QStringList args = cl.positionalArguments();
     if (cl.isSet(reportOpt)) {

@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <QProcess>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -34,6 +35,16 @@ struct MessageLog
     ~MessageLog() { SetMessageAnswerer(previous); }
 };
 
+// Confirms a dialog as its user would: the parameter prompt through its OK button.
+inline int confirm(QDialog *d)
+{
+    if (auto *ok = d->findChild<QPushButton *>("BitBtnOK"))
+        ok->click();
+    else
+        d->accept();
+    return d->result();
+}
+
 // Answers dialogs by their object names; a dialog without a handler is accepted
 // as it stands.
 struct DialogScript
@@ -47,8 +58,7 @@ struct DialogScript
             shown << d->objectName();
             if (const auto h = handlers.value(d->objectName()))
                 return h(d);
-            d->accept();
-            return d->result();
+            return confirm(d);
         });
     }
     ~DialogScript() { SetDialogRunner(previous); }

@@ -4,6 +4,7 @@
 // against the sample server, the report functions and the preview window.
 #include "RunTestUtil.h"
 
+#include "catalogue/fVornMain.h"
 #include "execution/ParamAskMe.h"
 #include "execution/Qrprevr.h"
 #include "execution/VornLayoutEditor.h"
@@ -22,8 +23,10 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFileDialog>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -31,6 +34,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QTreeWidgetItemIterator>
 
 using namespace runtest;
 using vorn::report::ReportValue;
@@ -109,6 +113,15 @@ int addReport(const QString &name, int execType, int destination, const QByteArr
     const int id = SelectValue("select max(Id) from VornForm").toInt();
     int n = 0;
     for (const Source &s : sources) {
+        if (s.sql.startsWith("remote:")) {  // a data module of the catalogue, by name
+            vorn::ParamList l;
+            l.add(vorn::Param("F")).setAsInteger(id);
+            l.add(vorn::Param("N")).setAsInteger(++n);
+            l.add(vorn::Param("R")).setAsInteger(idOf("VornRemoteData", s.sql.mid(7)));
+            l.add(vorn::Param("S")).setAsString(s.shortName);
+            db->execSql("insert into VornFrm2Qry (IdForm, Numm, IdRemoteData, IsMaster, QueryShortName) values (:F, :N, :R, 0, :S)", l);
+            continue;
+        }
         vorn::ParamList q;
         q.add(vorn::Param("Name")).setAsString(name + " / " + s.shortName);
         q.add(vorn::Param("S")).setAsString(s.sql);
@@ -159,6 +172,8 @@ private Q_SLOTS:
     void layoutFollowsCatalogue();
     void unknownDataSource_data() { drivers(); }
     void unknownDataSource();
+    void remoteFirstSource_data() { drivers(); }
+    void remoteFirstSource();
     void twoMasters_data() { drivers(); }
     void twoMasters();
     void design_data();
@@ -175,6 +190,7 @@ private Q_SLOTS:
     void demoReports();
     void batch_data();
     void batch();
+    void fromTheTree();
 
 private:
     void drivers();
@@ -244,7 +260,7 @@ void TstReportRun::outputs_data()
     for (const QString d : {"SQLITE", "POSTGRESQL"}) {
         const QByteArray p = d == "SQLITE" ? "sqlite " : "pg ";
         QTest::newRow(p + "screen") << d << "Справочник клиентов" << -1 << "" << "" << "screen";
-        QTest::newRow(p + "printer") << d << "Неоплаченные накладные" << -1 << "" << "" << "printer";
+        QTest::newRow(p + "printer") << d << "Неоплаченные накладные" << 2 << "" << "" << "printer";
         QTest::newRow(p + "file named pdf") << d << "Справочник клиентов" << 3 << "" << "out.pdf" << "file";
         QTest::newRow(p + "file named, text") << d << "Справочник клиентов" << 3 << "" << "out.lst" << "file";
         QTest::newRow(p + "file asked") << d << "Справочник клиентов" << 3 << "" << "?" << "file";
@@ -297,7 +313,7 @@ void TstReportRun::outputs()
         return int(QDialog::Accepted);
     };
     const int before = logCount(1, id);
-    QVERIFY(ExecuteReport(id, report, nullptr, true, 0, destination, given, rmRun));
+    QVERIFY(ExecuteReport(id, report, nullptr, true, 0, destination, given, vrmRun));
     checkContextCleared();
     QVERIFY(!dmVorn()->qFrmRep->isActive());
     if (dialogs.shown.contains("dlgChooseOutput"))
@@ -354,10 +370,10 @@ void TstReportRun::grids_data()
     QTest::addColumn<int>("rows");        // rows in the first grid; -1 any
     for (const QString d : {"SQLITE", "POSTGRESQL"}) {
         const QByteArray p = d == "SQLITE" ? "sqlite " : "pg ";
-        QTest::newRow(p + "report of type 1000") << d << "Закупочные цены" << 1 << int(rmRun) << -1;
-        QTest::newRow(p + "report as grids") << d << "Накладные клиента с составом" << 1 << int(rmGrids) << -1;
-        QTest::newRow(p + "query") << d << "Справочник клиентов" << 3 << int(rmGrids) << -1;
-        QTest::newRow(p + "remote module") << d << "Остатки на складе" << 9 << int(rmGrids) << 7;
+        QTest::newRow(p + "report of type 1000") << d << "Закупочные цены" << 1 << int(vrmRun) << -1;
+        QTest::newRow(p + "report as grids") << d << "Накладные клиента с составом" << 1 << int(vrmGrids) << -1;
+        QTest::newRow(p + "query") << d << "Справочник клиентов" << 3 << int(vrmGrids) << -1;
+        QTest::newRow(p + "remote module") << d << "Остатки на складе" << 9 << int(vrmGrids) << 7;
     }
 }
 
@@ -376,11 +392,10 @@ void TstReportRun::grids()
     dialogs.handlers["frmAskMe"] = [](QDialog *d) {
         if (auto *pw = d->findChild<QLineEdit *>("Password"))
             pw->setText("закупка");
-        d->accept();
-        return d->result();
+        return confirm(d);
     };
     const int before = logCount(2, id);
-    QVERIFY(ExecuteReport(id, object, nullptr, true, mode == rmGrids ? kind : 0, -1, QString(), mode));
+    QVERIFY(ExecuteReport(id, object, nullptr, true, mode == vrmGrids ? kind : 0, -1, QString(), mode));
     checkContextCleared();
     QCOMPARE(logCount(2, id), before + 1);
     QPointer<QWidget> w = FindQueryBrowser(id, kind);
@@ -395,7 +410,7 @@ void TstReportRun::grids()
     auto *q1 = w->findChild<vorn::Dataset *>("Query1");
     QVERIFY(q1 && q1->isActive());
     // a second run brings the same window forward
-    QVERIFY(ExecuteReport(id, object, nullptr, true, mode == rmGrids ? kind : 0, -1, QString(), mode));
+    QVERIFY(ExecuteReport(id, object, nullptr, true, mode == vrmGrids ? kind : 0, -1, QString(), mode));
     int windows = 0;
     for (QWidget *t : QApplication::topLevelWidgets())
         windows += t->objectName() == "frmRunGrids" && t->property("vornObjectId").toInt() == id;
@@ -425,11 +440,10 @@ void TstReportRun::layoutFollowsCatalogue()
     DialogScript dialogs;
     dialogs.handlers["frmAskMe"] = [](QDialog *d) {
         d->findChild<QLineEdit *>("Extra")->setText("значение");
-        d->accept();
-        return d->result();
+        return confirm(d);
     };
     const QString out = m_dir.filePath("follows-" + driver + ".txt");
-    QVERIFY(ExecuteReport(id, "x", nullptr, true, 0, -1, out, rmRun));
+    QVERIFY(ExecuteReport(id, "x", nullptr, true, 0, -1, out, vrmRun));
     const QString text = fileText(out);
     QVERIFY2(text.contains("новый") && !text.contains("из макета"), qPrintable(text));
     QVERIFY2(text.contains("параметр: значение"), qPrintable(text));
@@ -446,7 +460,7 @@ void TstReportRun::unknownDataSource()
     MessageLog log;
     QString error;
     try {
-        ExecuteReport(id, "x", nullptr, true, 0, -1, m_dir.filePath("never.txt"), rmRun);
+        ExecuteReport(id, "x", nullptr, true, 0, -1, m_dir.filePath("never.txt"), vrmRun);
     } catch (const std::exception &e) {
         error = QString::fromUtf8(e.what());
     }
@@ -459,11 +473,38 @@ void TstReportRun::unknownDataSource()
     const int id2 = addReport("Сбой источника " + driver, 1, 3, simpleLayout({"'напечатано'"}, ""),
                               {{"select 1 as A", false, "Query1"}, {"select * from NoSuchTable", false, "Query2"}});
     const QString out = m_dir.filePath("warned-" + driver + ".txt");
-    QVERIFY(ExecuteReport(id2, "x", nullptr, true, 0, -1, out, rmRun));
+    QVERIFY(ExecuteReport(id2, "x", nullptr, true, 0, -1, out, vrmRun));
     QCOMPARE(log.texts.size(), 3);  // two confirmations, one warning
     QVERIFY2(log.texts.last().contains("NoSuchTable", Qt::CaseInsensitive) ||
                  log.texts.last().contains("nosuchtable", Qt::CaseInsensitive), qPrintable(log.texts.last()));
     QVERIFY(fileText(out).contains("напечатано"));
+    checkContextCleared();
+}
+
+void TstReportRun::remoteFirstSource()
+{
+    OPEN_SESSION();
+    // The module comes first: its parameter is prompted for, and the query takes it by name.
+    const QByteArray layout = simpleLayout({"Query1.Store + ' ' + Query1.Goods", "'запрос: ' + Query2.S"}, "Query1",
+                                           "<DataSet class=\"TClientDataSet\" name=\"Query1\"/>");
+    const int id = addReport("Модуль первым " + driver, 1, 3, layout,
+                             {{"remote:Остатки на складе", false, "Query1"}, {"select :Store as S", false, "Query2"}});
+    MessageLog log;
+    DialogScript dialogs;
+    QStringList asked;
+    dialogs.handlers["frmAskMe"] = [&](QDialog *d) {
+        for (QLabel *l : d->findChildren<QLabel *>())
+            if (l->objectName().startsWith("lbl"))
+                asked << l->objectName();
+        d->findChild<QLineEdit *>("Store")->setText("Северный");
+        return confirm(d);
+    };
+    const QString out = m_dir.filePath("remote-first-" + driver + ".txt");
+    QVERIFY(ExecuteReport(id, "x", nullptr, true, 0, -1, out, vrmRun));
+    QCOMPARE(asked, QStringList{"lblStore"});
+    const QString text = fileText(out);
+    QVERIFY2(text.contains("Северный Чай чёрный 100 г") && !text.contains("Основной"), qPrintable(text));
+    QVERIFY2(text.contains("запрос: Северный"), qPrintable(text));
     checkContextCleared();
 }
 
@@ -838,15 +879,14 @@ void TstReportRun::demoReports()
     dialogs.handlers["frmAskMe"] = [](QDialog *d) {
         // the sales period covers the whole demo business; a client's period comes from its invoices
         if (!d->findChild<QComboBox *>("Client")) {
-            if (auto *from = d->findChild<QLineEdit *>("DateFrom"))
-                from->setText("01.01.2025");
-            if (auto *to = d->findChild<QLineEdit *>("DateTo"))
-                to->setText("31.12.2026");
+            if (auto *from = d->findChild<QDateEdit *>("DateFrom"))
+                from->setDate(QDate(2025, 1, 1));
+            if (auto *to = d->findChild<QDateEdit *>("DateTo"))
+                to->setDate(QDate(2026, 12, 31));
         }
         if (auto *pw = d->findChild<QLineEdit *>("Password"))
             pw->setText("закупка");
-        d->accept();
-        return d->result();
+        return confirm(d);
     };
     const QString dir = qEnvironmentVariable("VORN_BINARY_DIR") + "/demo-reports/" + driver.toLower();
     QDir().mkpath(dir);
@@ -854,14 +894,14 @@ void TstReportRun::demoReports()
     QFile::remove(pdf);
     const int id = idOf("VornForm", report);
     // every demo layout prints, also those of reports that run as grids
-    QVERIFY(ExecuteReport(id, report, nullptr, true, etLayout, dsFile, pdf, rmRun));
+    QVERIFY(ExecuteReport(id, report, nullptr, true, etLayout, dsFile, pdf, vrmRun));
     QVERIFY2(log.texts.size() <= 1, qPrintable(log.texts.join('|')));  // at most the confirmation
     const QString text = pdfText(pdf);
     QVERIFY2(text.contains(report), qPrintable(text.left(400)));
     for (const QString &t : texts)
         QVERIFY2(text.contains(t), qPrintable(t + " not in:\n" + text.left(1500)));
     QVERIFY(!text.contains("????"));
-    QVERIFY(ExecuteReport(id, report, nullptr, true, etLayout, dsFile, dir + "/" + file + ".png", rmRun));
+    QVERIFY(ExecuteReport(id, report, nullptr, true, etLayout, dsFile, dir + "/" + file + ".png", vrmRun));
     QVERIFY(QFile::exists(dir + "/" + file + ".png") || QFile::exists(dir + "/" + file + "-1.png"));
     checkContextCleared();
 }
@@ -922,6 +962,71 @@ void TstReportRun::batch()
     const QString got = output.endsWith(".pdf") ? pdfText(out) : fileText(out);
     QVERIFY2(got.contains(text), qPrintable(err + got.left(500)));
     QCOMPARE(logCount(1, id), before + 1);  // a batch run is logged like any other
+}
+
+// ------------------------------------------------------------------ what a new user does
+
+void TstReportRun::fromTheTree()
+{
+    Session s("SQLITE", m_sqlite);
+    MessageLog log;
+    DialogScript dialogs;
+    bool prompted = false;
+    dialogs.handlers["frmAskMe"] = [&](QDialog *d) {
+        prompted = d->findChild<QDateEdit *>("DateFrom") != nullptr;
+        d->findChild<QDateEdit *>("DateFrom")->setDate(QDate(2025, 6, 1));
+        d->findChild<QDateEdit *>("DateTo")->setDate(QDate(2025, 6, 30));
+        return confirm(d);
+    };
+    const QString printed = m_dir.filePath("tree-printed.pdf");
+    QFile::remove(printed);
+    TReportDesignerDialog::SetPrinterSetup([&](QPrinter *p) {
+        p->setOutputFormat(QPrinter::PdfFormat);
+        p->setOutputFileName(printed);
+    });
+    TfrmVornMain tree;
+    tree.show();
+    QTreeWidgetItem *item = nullptr;
+    for (QTreeWidgetItemIterator it(tree.Tree()); *it && !item; ++it)
+        if ((*it)->text(0) == "Продажи по регионам за период")
+            item = *it;
+    QVERIFY(item);
+    Q_EMIT tree.Tree()->itemDoubleClicked(item, 0);
+    QVERIFY(prompted);
+    QCOMPARE(previews().size(), 1);
+    TQRRussianPreview *p = previews().first();
+    QTRY_VERIFY(p->Pages()->isFinished());
+    QCOMPARE(p->windowTitle(), QString("Продажи по регионам за период"));
+    const QString shots = qEnvironmentVariable("VORN_BINARY_DIR") + "/run-shots";
+    QDir().mkpath(shots);
+    p->resize(1280, 960);
+    QVERIFY(p->grab().save(shots + "/preview-sales.png"));
+    // printed through the print dialog to a PDF printer
+    p->findChild<QAction *>("Print")->trigger();
+    QVERIFY(dialogs.shown.contains("dlgPrint"));
+    const QString text = pdfText(printed);
+    QVERIFY2(text.contains("с 01.06.2025 по 30.06.2025"), qPrintable(text.left(300)));
+    // saved and loaded back as a generated report
+    const QString saved = m_dir.filePath("sales.vrp");
+    auto choose = [&](QDialog *d) {
+        auto *fd = qobject_cast<QFileDialog *>(d);
+        fd->selectFile(saved);
+        static_cast<QDialog *>(fd)->accept();
+        return int(QDialog::Accepted);
+    };
+    dialogs.handlers["dlgSaveReport"] = choose;
+    dialogs.handlers["dlgLoadReport"] = choose;
+    p->findChild<QAction *>("SaveReport")->trigger();
+    QVERIFY(QFile::exists(saved));
+    const int pages = p->Pages()->pageCount();
+    p->findChild<QAction *>("LoadReport")->trigger();
+    QCOMPARE(p->Pages()->pageCount(), pages);
+    QCOMPARE(p->PageText(), QString("Page 1 of %1").arg(pages));
+    // going back to the catalogue closes the preview
+    QPointer<TQRRussianPreview> guard = p;
+    QApplication::setActiveWindow(&tree);
+    QTRY_VERIFY(guard.isNull());
+    QVERIFY2(log.texts.isEmpty(), qPrintable(log.texts.join('|')));
 }
 
 QTEST_MAIN(TstReportRun)

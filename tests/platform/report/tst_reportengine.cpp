@@ -43,6 +43,7 @@ private Q_SLOTS:
     void initTestCase();
     void groupFooterMovesToNextPage();
     void pageAndReportTotals();
+    void memoSplitsAcrossPages_data();
     void memoSplitsAcrossPages();
     void stretchedBandPushesNextBand();
     void pageNofM();
@@ -57,6 +58,9 @@ private Q_SLOTS:
     void missingDataSet();
     void progressiveAndCancel();
     void blobImageAndCheckBox();
+    void nestedSubDetails();
+    void bandPlacement_data();
+    void bandPlacement();
 
 private:
     QTemporaryDir m_dir;
@@ -163,12 +167,25 @@ void TestReportEngine::pageAndReportTotals()
     QCOMPARE(r[7].text, QStringLiteral("30"));   // running total 1+4+9+16 on the fourth row
 }
 
+void TestReportEngine::memoSplitsAcrossPages_data()
+{
+    QTest::addColumn<bool>("keepTogether");
+    QTest::addColumn<int>("firstPage");
+    QTest::addColumn<double>("firstTop");
+    QTest::newRow("flows on under the title") << false << 0 << 30.0;
+    QTest::newRow("kept together: starts a page") << true << 1 << bodyTop;
+}
+
 void TestReportEngine::memoSplitsAcrossPages()
 {
+    QFETCH(bool, keepTogether);
+    QFETCH(int, firstPage);
+    QFETCH(double, firstTop);
     ReportLayout l = smallPageLayout();
     l.addBand(BandType::Title, QStringLiteral("title"), 20).items.append(label(QStringLiteral("t"), 0, 0, QStringLiteral("Заголовок")));
     auto &d = l.addBand(BandType::Detail, QStringLiteral("detail"), 5);
     d.printCount = 1;
+    d.keepTogether = keepTogether;
     ReportItem memo = textItem(ItemType::Memo, QStringLiteral("memo"), 0, 0, 80, 5, QString());
     QStringList lines;
     for (int i = 1; i <= 40; ++i) lines.append(QStringLiteral("Строка примечания %1").arg(i));
@@ -184,9 +201,8 @@ void TestReportEngine::memoSplitsAcrossPages()
     const QList<Placed> parts = placed(pages, QStringLiteral("detail"));
     QStringList joined;
     for (int i = 0; i < parts.size(); ++i) {
-        QCOMPARE(parts[i].page, i);
-        if (i == 0) QCOMPARE(parts[i].top, 30.0);     // right under the title, not moved on
-        else QCOMPARE(parts[i].top, bodyTop);
+        QCOMPARE(parts[i].page, firstPage + i);
+        QCOMPARE(parts[i].top, i == 0 ? firstTop : bodyTop);
         joined.append(parts[i].text);
     }
     QCOMPARE(joined.join(u'\n'), memo.text);
@@ -554,6 +570,98 @@ void TestReportEngine::blobImageAndCheckBox()
     QCOMPARE(pages.images().at(images[0]->image).pixel(5, 5), qRgb(255, 0, 0));
     QCOMPARE(checkLines.size(), 2);               // one tick, in the first row only
     QVERIFY(checkLines[0]->rect.bottom() < 10 + 25);
+}
+
+void TestReportEngine::nestedSubDetails()
+{
+    // three levels through memory tables linked by key fields
+    ReportLayout l = smallPageLayout();
+    l.addBand(BandType::Detail, QStringLiteral("a"), 5).dataSet = QStringLiteral("A");
+    l.band(QStringLiteral("a"))->items.append(expr(QStringLiteral("x"), 0, 0, QStringLiteral("A.name")));
+    auto &b = l.addBand(BandType::SubDetail, QStringLiteral("b"), 5);
+    b.dataSet = QStringLiteral("B");
+    b.masterBand = QStringLiteral("a");
+    b.items.append(expr(QStringLiteral("x"), 5, 0, QStringLiteral("B.name")));
+    auto &c = l.addBand(BandType::SubDetail, QStringLiteral("c"), 5);
+    c.dataSet = QStringLiteral("C");
+    c.masterBand = QStringLiteral("b");
+    c.items.append(expr(QStringLiteral("x"), 10, 0, QStringLiteral("C.name + ' ' + STR(C.n)")));
+    auto &f = l.addBand(BandType::Summary, QStringLiteral("s"), 5);
+    f.items.append(expr(QStringLiteral("x"), 0, 0, QStringLiteral("'Σ ' + STR(SUM(C.n)) + ' / ' + STR(COUNT(B.name))")));
+    auto A = table(QStringLiteral("A"), {QStringLiteral("id"), QStringLiteral("name")}, {{1, "А1"}, {2, "А2"}});
+    auto B = table(QStringLiteral("B"), {QStringLiteral("id"), QStringLiteral("a_id"), QStringLiteral("name")},
+                   {{10, 1, "Б10"}, {11, 1, "Б11"}, {20, 2, "Б20"}});
+    B->setMasterLink(QStringLiteral("a_id"), QStringLiteral("id"));
+    auto C = table(QStringLiteral("C"), {QStringLiteral("b_id"), QStringLiteral("name"), QStringLiteral("n")},
+                   {{10, "В", 1}, {10, "Г", 2}, {20, "Д", 4}});
+    C->setMasterLink(QStringLiteral("b_id"), QStringLiteral("id"));
+    ReportEngine engine;
+    engine.setLayout(l);
+    engine.addDataSet(std::move(A));
+    engine.addDataSet(std::move(B));
+    engine.addDataSet(std::move(C));
+    ReportPages pages;
+    QVERIFY2(engine.run(&pages), qPrintable(engine.errorString()));
+    QCOMPARE(pages.pageTexts(0), (QStringList{"А1", "Б10", "В 1", "Г 2", "Б11", "А2", "Б20", "Д 4", "Σ 7 / 3"}));
+}
+
+void TestReportEngine::bandPlacement_data()
+{
+    // three detail rows of 10 mm on the 100 mm page; each case changes one band
+    // and lists where the bands' texts land: "band@page:top"
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("where");
+    QTest::newRow("plain") << "" << QStringList{"ph@0:10", "d@0:15", "d@0:25", "d@0:35", "sum@0:45", "pf@0:80"};
+    QTest::newRow("summary on bottom") << "sum.printOnBottom" << QStringList{"ph@0:10", "d@0:15", "d@0:25", "d@0:35", "sum@0:75", "pf@0:80"};
+    QTest::newRow("summary on new page") << "sum.startNewPage" << QStringList{"ph@0:10", "d@0:15", "d@0:25", "d@0:35", "pf@0:80", "ph@1:10", "sum@1:15", "pf@1:80"};
+    QTest::newRow("no header on first page") << "ph.notFirst" << QStringList{"d@0:10", "d@0:20", "d@0:30", "sum@0:40", "pf@0:80"};
+    QTest::newRow("no footer on last page") << "pf.notLast" << QStringList{"ph@0:10", "d@0:15", "d@0:25", "d@0:35", "sum@0:45"};
+    QTest::newRow("child after each row") << "child" << QStringList{"ph@0:10", "d@0:15", "ch@0:25", "d@0:30", "ch@0:40", "d@0:45", "ch@0:55", "sum@0:60", "pf@0:80"};
+    QTest::newRow("row condition") << "d.condition" << QStringList{"ph@0:10", "d@0:15", "d@0:25", "sum@0:35", "pf@0:80"};
+    QTest::newRow("background and overlay") << "layers" << QStringList{"bg@0:10", "ph@0:10", "d@0:15", "d@0:25", "d@0:35", "sum@0:45", "pf@0:80", "ov@0:50"};
+}
+
+void TestReportEngine::bandPlacement()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, where);
+    ReportLayout l = smallPageLayout();
+    auto add = [&](BandType t, const char *name, double h, const QString &text) -> ReportBand & {
+        ReportBand &b = l.addBand(t, QLatin1String(name), h);
+        b.items.append(expr(QStringLiteral("x"), 0, 0, text));
+        return b;
+    };
+    if (change == u"layers") {
+        add(BandType::Background, "bg", 5, QStringLiteral("'фон'"));
+        auto &ov = add(BandType::Overlay, "ov", 5, QStringLiteral("'поверх'"));
+        ov.items[0].geometry.moveTop(40);
+    }
+    add(BandType::PageHeader, "ph", 5, QStringLiteral("'шапка'"));
+    add(BandType::Detail, "d", 10, QStringLiteral("T.x")).dataSet = QStringLiteral("T");
+    add(BandType::Summary, "sum", 5, QStringLiteral("'итог'"));
+    add(BandType::PageFooter, "pf", 10, QStringLiteral("'подвал'"));
+    if (change == u"child") add(BandType::Child, "ch", 5, QStringLiteral("'к ' + STR(T.x)")).parentBand = QStringLiteral("d");
+    // references taken before the last band was added would dangle
+    ReportBand &ph = *l.band(QStringLiteral("ph"));
+    ReportBand &d = *l.band(QStringLiteral("d"));
+    ReportBand &sum = *l.band(QStringLiteral("sum"));
+    ReportBand &pf = *l.band(QStringLiteral("pf"));
+    if (change == u"sum.printOnBottom") sum.printOnBottom = true;
+    if (change == u"sum.startNewPage") sum.startNewPage = true;
+    if (change == u"ph.notFirst") ph.printOnFirstPage = false;
+    if (change == u"pf.notLast") pf.printOnLastPage = false;
+    if (change == u"d.condition") d.printCondition = QStringLiteral("T.x <> 2");
+    ReportEngine engine;
+    engine.setLayout(l);
+    engine.addDataSet(table(QStringLiteral("T"), {QStringLiteral("x")}, {{1}, {2}, {3}}));
+    ReportPages pages;
+    QVERIFY2(engine.run(&pages), qPrintable(engine.errorString()));
+    QStringList got;
+    for (int p = 0; p < pages.pageCount(); ++p)
+        for (const PageItem &it : pages.page(p).items)
+            if (it.kind == PageItem::Text)
+                got.append(QStringLiteral("%1@%2:%3").arg(pages.names().at(it.band)).arg(p).arg(it.rect.top()));
+    QCOMPARE(got, where);
 }
 
 QTEST_MAIN(TestReportEngine)
