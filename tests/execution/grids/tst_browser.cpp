@@ -4,6 +4,9 @@
 #include "../run/RunTestUtil.h"
 
 #include "execution/ParamAskMe.h"
+#include "execution/VornExport.h"
+#include "execution/VornGridTools.h"
+#include "shell/frVornGenAppMDIMain.h"
 #include "execution/VornRun.h"
 #include "execution/fVornBLOB1.h"
 #include "execution/fVornBLOB2.h"
@@ -13,7 +16,10 @@
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/DataNavigator.h"
 
+#include <QAction>
 #include <QBuffer>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -316,6 +322,51 @@ private Q_SLOTS:
         QCOMPARE(TfrmVornBLOBimage::FitWidthZoom(area, bar, picture, 100), zoom);
         // whole picture: the smaller of both directions
         QCOMPARE(TfrmVornBLOBimage::FitWholeZoom(624, 20, 324, 20, QSize(300, 300), 100), 99);
+    }
+
+    // The main window's "Данные" items act on the grid that has the focus.
+    void menuActsOnFocusedGrid()
+    {
+        auto session = open("director");
+        struct Quiet : TMainWindowServices {};
+        TfrmVornGenAppMDImain main(std::make_unique<Quiet>());
+        InstallDataCommands();
+        main.resize(1000, 700);
+        main.show();
+        const int id = idOf("VornQuery", "Справочник клиентов");
+        TfrmVornQueryBro *b = show(id, okQuery, "Справочник клиентов");
+        QVERIFY(b && qobject_cast<QMdiSubWindow *>(b->parentWidget()));
+        QApplication::setActiveWindow(&main);
+        vorn::DataGrid *grid = b->Grid(0);
+        grid->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), grid);
+        grid->setSelectedField("CreditLimit");
+        MessageLog log;
+        main.Action("mnSumColumn")->trigger();
+        QCOMPARE(log.texts.size(), 1);
+        QVERIFY2(log.texts[0].startsWith("Сумма поля CreditLimit [CreditLimit] = "), qPrintable(log.texts[0]));
+        QVERIFY(log.texts[0].endsWith(QString("В сетке %1 строк").arg(grid->dataset()->recordCount())));
+        // export from the menu: the focused grid's dataset only
+        QString opened;
+        auto prev = SetExcelFileOpener([&](const QString &f) { opened = f; });
+        main.Action("mnExportExcel")->trigger();
+        SetExcelFileOpener(prev);
+        QVERIFY(QFileInfo::exists(opened));
+        QFile::remove(opened);
+        // nothing focused that is data-aware: the find item does nothing
+        main.setFocus();
+        DialogScript dialogs;
+        main.Action("mnFind")->trigger();
+        QVERIFY(dialogs.shown.isEmpty());
+        grid->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), grid);
+        main.Action("mnFind")->trigger();
+        QCOMPARE(dialogs.shown, QStringList{"dlgnFind"});
+        main.Action("mnSort")->trigger();
+        QCOMPARE(dialogs.shown.last(), QString("dlgOrder"));
+        main.Action("mnFilter")->trigger();
+        QCOMPARE(dialogs.shown.last(), QString("dlgFilter"));
+        SetMdiArea(nullptr);
     }
 
     void screenshot()
