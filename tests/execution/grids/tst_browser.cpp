@@ -11,6 +11,7 @@
 #include "execution/fVornBLOB1.h"
 #include "execution/fVornBLOB2.h"
 #include "execution/fVornQryBro.h"
+#include "platform/core/CodePage.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/Dataset.h"
 #include "platform/widgets/DataGrid.h"
@@ -18,6 +19,10 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QFileDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QCheckBox>
@@ -36,16 +41,43 @@ class TstBrowser : public QObject
     Q_OBJECT
     QTemporaryDir dir;
     QString file;
+#ifdef VORN_TEST_PG
+    const QString driver = "POSTGRESQL";
+    std::unique_ptr<PgCatalogue> pg;
+    const QString blobType = "bytea";
+#else
+    const QString driver = "SQLITE";
+    const QString blobType = "blob";
+#endif
 
     std::unique_ptr<Session> open(const QString &login)
     {
-        auto s = std::make_unique<Session>("SQLITE", file);
+        auto s = std::make_unique<Session>(driver, file);
         s->db.close();
         s->db.params().setValue("USER NAME", login);
         s->db.params().setValue("PASSWORD", login);
         s->db.open();
         s->dm->IsAdmin(true);
         return s;
+    }
+    // Tables of the test's own: on PostgreSQL made by the superuser and opened to all.
+    void ddl(const QString &table, const QString &columns)
+    {
+#ifdef VORN_TEST_PG
+        {
+            QSqlDatabase db = pgAdmin("ddl", file);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            q.exec("drop table if exists " + table);
+            QVERIFY2(q.exec("create table " + table + " (" + columns + ")"), qPrintable(q.lastError().text()));
+            QVERIFY(q.exec("grant all on " + table + " to public"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("ddl");
+#else
+        ExecSql("drop table if exists " + table);
+        ExecSql("create table " + table + " (" + columns + ")");
+#endif
     }
     static int idOf(const QString &table, const QString &name)
     {
@@ -77,8 +109,16 @@ private Q_SLOTS:
     void initTestCase()
     {
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+#ifdef VORN_TEST_PG
+        if (!pgAvailable())
+            QSKIP("no PostgreSQL test cluster");
+        pg = std::make_unique<PgCatalogue>();
+        QCOMPARE(pg->error, QString());
+        file = pg->name;
+#else
         file = dir.filePath("catalogue.db");
         QCOMPARE(createSqliteCatalogue(file), QString());
+#endif
     }
     void cleanup() { closeAll(); }
 
@@ -193,8 +233,7 @@ private Q_SLOTS:
     void reopenRunsAgain()
     {
         auto session = open("director");
-        ExecSql("create table if not exists Notes (Id integer primary key, Txt text)");
-        ExecSql("delete from Notes");
+        ddl("Notes", "Id integer primary key, Txt text");
         ExecSql("insert into Notes values (1, 'один')");
         auto *b = new TfrmVornQueryBro(77, okQuery, "Заметки", oneQuery("select Id, Txt from Notes order by Id"),
                                        new TParamAskMeList, true);
@@ -224,8 +263,7 @@ private Q_SLOTS:
     void memoViewerFollowsRow()
     {
         auto session = open("director");
-        ExecSql("create table if not exists Notes (Id integer primary key, Txt text)");
-        ExecSql("delete from Notes");
+        ddl("Notes", "Id integer primary key, Txt text");
         ExecSql("insert into Notes values (1, 'первая заметка')");
         ExecSql("insert into Notes values (2, '{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 жирная\\par строка}')");
         QPointer<TfrmVornQueryBro> b = new TfrmVornQueryBro(79, okQuery, "Заметки", oneQuery("select Id, Txt from Notes order by Id"),
@@ -247,8 +285,7 @@ private Q_SLOTS:
     void imageViewer()
     {
         auto session = open("director");
-        ExecSql("create table if not exists Pics (Id integer primary key, Photo blob)");
-        ExecSql("delete from Pics");
+        ddl("Pics", "Id integer primary key, Photo " + blobType);
         auto encoded = [](const char *format, QSize size) {
             QImage img(size, QImage::Format_RGB32);
             img.fill(Qt::darkGreen);
@@ -258,12 +295,12 @@ private Q_SLOTS:
             img.save(&buf, format);
             return bytes;
         };
-        for (int i = 1; i <= 12; ++i) {
+        for (int i = 1; i <= 13; ++i) {
             vorn::ParamList p;
-            p.add(vorn::Param("P")).setAsBlob(encoded(i == 1 ? "JPEG" : "PNG", QSize(300, 150)));
+            p.add(vorn::Param("P")).setAsBlob(i == 13 ? QByteArray("\x00\x01\x02\x03", 4)
+                                                      : encoded(i == 1 ? "JPEG" : "PNG", QSize(300, 150)));
             vorn::Database::defaultDatabase()->execute(QString("insert into Pics values (%1, :P)").arg(i), p);
         }
-        ExecSql("insert into Pics values (13, x'00010203')");
         QPointer<TfrmVornQueryBro> b = new TfrmVornQueryBro(80, okQuery, "Картинки", oneQuery("select Id, Photo from Pics order by Id"),
                                                             new TParamAskMeList, true);
         b->OpenData();
@@ -341,10 +378,11 @@ private Q_SLOTS:
         grid->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), grid);
         grid->setSelectedField("CreditLimit");
+        const QString name = grid->dataset()->findField("CreditLimit")->fieldName();  // lower case on PostgreSQL
         MessageLog log;
         main.Action("mnSumColumn")->trigger();
         QCOMPARE(log.texts.size(), 1);
-        QVERIFY2(log.texts[0].startsWith("Сумма поля CreditLimit [CreditLimit] = "), qPrintable(log.texts[0]));
+        QVERIFY2(log.texts[0].startsWith("Сумма поля " + name + " [" + name + "] = "), qPrintable(log.texts[0]));
         QVERIFY(log.texts[0].endsWith(QString("В сетке %1 строк").arg(grid->dataset()->recordCount())));
         // export from the menu: the focused grid's dataset only
         QString opened;
@@ -367,6 +405,59 @@ private Q_SLOTS:
         main.Action("mnFilter")->trigger();
         QCOMPARE(dialogs.shown.last(), QString("dlgFilter"));
         SetMdiArea(nullptr);
+    }
+
+    // The browser's dataset through both exports, with the driver's own column types.
+    void exportsOfBrowserData()
+    {
+        auto session = open("director");
+        const int id = idOf("VornQuery", "Справочник клиентов");
+        TfrmVornQueryBro *b = show(id, okQuery, "Справочник клиентов");
+        vorn::Dataset *ds = b->CurrentDataSet();
+        const int n = ds->recordCount();
+        vorn::Field *limit = ds->findField("CreditLimit");
+        QVERIFY(limit && vorn::fieldtype::isFloat(limit->dataType()));
+        const QString xlsx = dir.filePath("browser.xlsx");
+        ExportDataSetsToExcel({ds}, xlsx);
+        QProcess py;
+        py.start("python3", {qEnvironmentVariable("VORN_SOURCE_DIR") + "/tests/execution/grids/xlsx_dump.py", xlsx});
+        QVERIFY(py.waitForFinished(60000));
+        const QJsonObject sheet = QJsonDocument::fromJson(py.readAllStandardOutput())
+                                      .object()["sheets"].toArray()[0].toObject();
+        QCOMPARE(sheet["name"].toString(), QString("Query1"));
+        // Id is a secondary column (no Cyrillic captions: its name starts with "id"): last
+        const QJsonObject cells = sheet["cells"].toObject();
+        QString lastHeader, limitCol;
+        for (int c = 1; c <= ds->fieldCount(); ++c) {
+            const QString h = cells[ExcelCellAddress(1, c).toUpper()].toObject()["v"].toString();
+            if (!h.isEmpty())
+                lastHeader = h;
+            if (h.compare("CreditLimit", Qt::CaseInsensitive) == 0)
+                limitCol = ExcelColumnName(c);
+        }
+        QCOMPARE(lastHeader.toLower(), QString("id"));
+        QVERIFY(!limitCol.isEmpty());
+        const QJsonObject total = cells[(limitCol + QString::number(n + 3)).toUpper()].toObject();
+        QCOMPARE(total["f"].toString(), QString("sum(%1:%2)").arg(limitCol + "2", limitCol + QString::number(n + 1)));
+        double sum = 0;
+        for (int r = 0; r < n; ++r)
+            sum += ds->valueAt(r, limit->index()).toDouble();
+        QCOMPARE(total["v"].toString().toDouble(), sum);
+        // text: one line per record after the header and its rule, then the count
+        DialogScript dialogs;
+        const QString txt = dir.filePath("browser.txt");
+        dialogs.handlers["dlgSaveText"] = [&](QDialog *d) {
+            static_cast<QFileDialog *>(d)->selectFile(txt);
+            d->accept();
+            return int(QDialog::Accepted);
+        };
+        b->findChild<QAction *>("actnTextFile")->trigger();
+        QFile f(txt);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines.size(), n + 4);  // header, rule, records, count, and the empty tail
+        QVERIFY(lines[0].endsWith('\r'));
+        QCOMPARE(vorn::codepage::fromCp1251(lines[n + 2]).trimmed(), QString("Количество записей :%1").arg(n));
     }
 
     void screenshot()
