@@ -10,6 +10,7 @@
 #include "execution/dlgOrd.h"
 #include "platform/data/DataError.h"
 #include "platform/data/DataSource.h"
+#include "platform/data/StoredProc.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/DatasetModel.h"
 
@@ -118,6 +119,30 @@ private Q_SLOTS:
         TdlgOrder dlg(ro);
         QVERIFY(!dlg.OkButton()->isEnabled());
         QCOMPARE(dlg.OkButton()->text(), QStringLiteral("Упорядочить данные\r\nв указанном порядке"));
+    }
+
+    // A procedure with "@parSortPart" takes the order as that parameter's text.
+    void procedureOrder()
+    {
+        vorn::StoredProc sp;
+        sp.setDatabase(data.db.get());
+        sp.setStoredProcName(QStringLiteral("spClients"));
+        sp.prepare();
+        sp.paramByName(QStringLiteral("@parSortPart")).setAsString(QStringLiteral(" Name"));
+        sp.open();
+        QVERIFY(CanApplySortOrder(&sp));
+        TMyFieldList left, order;
+        ReadSortOrder(&sp, left, order);
+        QCOMPARE(orderOf(order), QStringLiteral("Name"));
+        QVERIFY(sp.locate(QStringLiteral("Id"), 3));
+        order.Clear();
+        left.FillFromDataSet(&sp);
+        QVERIFY(left.MoveByOrderItem(QStringLiteral("Qty DESC"), order));
+        ApplySortOrder(&sp, order);
+        QCOMPARE(sp.paramByName(QStringLiteral("@parSortPart")).asString(), QStringLiteral(" Qty DESC"));
+        QCOMPARE(sp.fieldValue(QStringLiteral("Id")).toInt(), 3);
+        sp.first();
+        QCOMPARE(sp.fieldValue(QStringLiteral("Qty")).toInt(), 20);
     }
 
     void sortTexts()
