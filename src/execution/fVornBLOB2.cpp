@@ -104,6 +104,9 @@ TfrmVornBLOBimage::~TfrmVornBLOBimage()
     m_timer.stop();
     vorn::SettingsStore store(vorn::sysinfo::executableBaseName());
     const QString key = QStringLiteral("frmVornBLOBimage");
+    const QWidget *frame = qobject_cast<QMdiSubWindow *>(parentWidget()) ? parentWidget() : this;
+    store.writeInteger(key, QStringLiteral("Left"), frame->x());
+    store.writeInteger(key, QStringLiteral("Top"), frame->y());
     store.writeInteger(key, QStringLiteral("Width"), width());
     store.writeInteger(key, QStringLiteral("Height"), height());
 }
@@ -241,11 +244,21 @@ TfrmVornBLOBimage *ShowBlobImage(TfrmVornQueryBro *browser, const QString &field
     auto *v = new TfrmVornBLOBimage(fieldName, source);
     if (browser)
         browser->AddViewer(v);
+    // where the user left the last one
+    const vorn::SettingsStore store(vorn::sysinfo::executableBaseName());
+    const QString key = QStringLiteral("frmVornBLOBimage");
+    const bool placed = store.valueExists(key, QStringLiteral("Left"));
+    const QPoint at(int(store.readInteger(key, QStringLiteral("Left"))), int(store.readInteger(key, QStringLiteral("Top"))));
     if (QMdiArea *area = MdiArea()) {
         QMdiSubWindow *sub = area->addSubWindow(v);
         sub->setAttribute(Qt::WA_DeleteOnClose);
+        if (placed)
+            sub->move(at);
         sub->show();
-    } else
+    } else {
+        if (placed)
+            v->move(at);
         v->show();
+    }
     return v;
 }
