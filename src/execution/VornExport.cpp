@@ -432,13 +432,22 @@ QList<Dataset *> ExportedDataSets(QWidget *window)
     return out;
 }
 
-QString ExportDataSetsToExcel(const QList<Dataset *> &datasets, const QString &fileName)
+QString ExportDataSetsToExcel(const QList<Dataset *> &datasets, const QString &fileName, QString *partialFile)
 {
     TExcelHandle book = StartExcel(fileName);
     for (Dataset *ds : datasets) {
+        const qsizetype before = book->sheets.size();
         try {
             ExportDataSetToExcel(ds, book);
         } catch (const std::exception &e) {
+            // the sheets written so far stay: the book is finished with them
+            const bool any = before > 0;
+            try {
+                const QString file = FinishExcel(book);
+                if (partialFile && any)
+                    *partialFile = file;
+            } catch (const std::exception &) {
+            }
             throw vorn::DataError(QStringLiteral("Ошибка экспорта \"") + ds->objectName() +
                                   QStringLiteral("\"\n\rNativeError: ") + QString::fromUtf8(e.what()));
         }
@@ -457,14 +466,16 @@ QString ExportToExcel(QWidget *window, const QString &fileName)
         ShowWarning(QStringLiteral("Данные для вывода не обнаружены!"));
         return {};
     }
-    QString file;
+    QString file, partial;
     try {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-        file = ExportDataSetsToExcel(datasets, fileName);
+        file = ExportDataSetsToExcel(datasets, fileName, &partial);
     } catch (const std::exception &e) {
         ShowError(QString::fromUtf8(e.what()));
-        return {};
+        if (!partial.isEmpty() && fileOpener())
+            fileOpener()(partial);
+        return partial;
     }
     if (fileOpener())
         fileOpener()(file);

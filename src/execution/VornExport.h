@@ -44,7 +44,9 @@ QString FinishExcel(TExcelHandle &book);
 // non-empty one in component order).
 QList<vorn::Dataset *> ExportedDataSets(QWidget *window);
 // Writes the sheets of these datasets; errors carry "Ошибка экспорта "<name>"...".
-QString ExportDataSetsToExcel(const QList<vorn::Dataset *> &datasets, const QString &fileName = {});
+// After an error the sheets written before it are kept in partialFile's book.
+QString ExportDataSetsToExcel(const QList<vorn::Dataset *> &datasets, const QString &fileName = {},
+                              QString *partialFile = nullptr);
 // The whole command on a window (default: the active MDI child); messages shown.
 // Returns the written file, "" when nothing was written.
 QString ExportToExcel(QWidget *window = nullptr, const QString &fileName = {});

@@ -196,6 +196,27 @@ private Q_SLOTS:
         QCOMPARE(names, QStringList({"qA", "qB"}));
     }
 
+    // A failing dataset ends the export with its name; the sheets before it stay.
+    void failureKeepsEarlierSheets()
+    {
+        QWidget window;
+        data.query(&window, QStringLiteral("qGood"), QStringLiteral("select Name from Clients"));
+        data.query(&window, QStringLiteral("bad:name"), QStringLiteral("select Code from Clients"));
+        QStringList texts;
+        auto prevMsg = SetMessageAnswerer([&](const TMsgRequest &r) { texts << r.text; return TMsgButton::Ok; });
+        QString opened;
+        auto prev = SetExcelFileOpener([&](const QString &f) { opened = f; });
+        ExportToExcel(&window, data.dir.filePath(QStringLiteral("partial.xlsx")));
+        SetExcelFileOpener(prev);
+        SetMessageAnswerer(prevMsg);
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts[0].startsWith(QStringLiteral("Ошибка экспорта \"bad:name\"\n\rNativeError: ")), qPrintable(texts[0]));
+        QVERIFY(!opened.isEmpty());
+        const QJsonObject book = readBook(opened);
+        QCOMPARE(book[QStringLiteral("sheets")].toArray().size(), 1);
+        QCOMPARE(sheet(book, 0)[QStringLiteral("name")].toString(), QStringLiteral("qGood"));
+    }
+
     void textExport()
     {
         QObject owner;
