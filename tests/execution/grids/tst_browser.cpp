@@ -45,7 +45,9 @@ class TstBrowser : public QObject
     const QString driver = "POSTGRESQL";
     std::unique_ptr<PgCatalogue> pg;
     const QString blobType = "bytea";
+    const QString memoType = "text";
 #else
+    const QString memoType = "memo";  // SQLite's TEXT is a plain string column
     const QString driver = "SQLITE";
     const QString blobType = "blob";
 #endif
@@ -263,13 +265,24 @@ private Q_SLOTS:
     void memoViewerFollowsRow()
     {
         auto session = open("director");
-        ddl("Notes", "Id integer primary key, Txt text");
+        ddl("Notes", "Id integer primary key, Txt " + memoType);
         ExecSql("insert into Notes values (1, 'первая заметка')");
         ExecSql("insert into Notes values (2, '{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 жирная\\par строка}')");
-        QPointer<TfrmVornQueryBro> b = new TfrmVornQueryBro(79, okQuery, "Заметки", oneQuery("select Id, Txt from Notes order by Id"),
+        QPointer<TfrmVornQueryBro> b = new TfrmVornQueryBro(79, okQuery, "Заметки", oneQuery("select Id, Txt, Id = 1 as Flag from Notes order by Id"),
                                                             new TParamAskMeList, true);
         b->OpenData();
+        b->resize(500, 200);
+        b->show();
+        QVERIFY(QTest::qWaitForWindowExposed(b));
         vorn::DataSource *src = b->CurrentDataSource();
+        // a click on a memo cell opens the viewer of that field (PostgreSQL's text
+        // columns are plain strings to the dataset layer)
+        if (b->CurrentDataSet()->findField("Txt")->dataType() == vorn::ftMemo) {
+            vorn::DataGrid *grid = b->Grid(0);
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, 1)).center());
+            QCOMPARE(b->Viewers().size(), 1);
+            QVERIFY(grid->grab().save(qEnvironmentVariable("VORN_BINARY_DIR") + "/tst_browser_cells.png"));
+        }
         QPointer<TfrmVornBLOBtxt> v = ShowBlobText(b, "Txt", src);
         QCOMPARE(v->windowTitle(), QString("Поле :Txt"));
         QCOMPARE(v->Text()->toPlainText(), QString("первая заметка"));
