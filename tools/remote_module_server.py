@@ -4,7 +4,10 @@
 # Usage: remote_module_server.py [--host 127.0.0.1] [--port 8211]   (port 0: any free one)
 import argparse
 import json
+import os
 import sys
+import threading
+import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 FT_STRING, FT_INTEGER, FT_FLOAT, FT_DATE = 1, 3, 6, 9
@@ -65,6 +68,11 @@ MODULES = {
 
 
 class Handler(BaseHTTPRequestHandler):
+    """POST /GetData with {"ProgID": ..., "GUID": ..., "Method": "GetData", "Args": [params,
+    null, server, database, user, password]}; params is null or [[ParName, Value], ...].
+    Answers {"result": [N, 0, type1, name1, ..., typeN, nameN, row values...]} (field type
+    codes: 1 string, 3 integer, 6 float, 9 date as "yyyy-mm-dd", ...) or {"error": text}."""
+
     def log_message(self, fmt, *args):
         pass
 
@@ -102,6 +110,14 @@ def main():
     ap.add_argument("--port", type=int, default=8211)
     a = ap.parse_args()
     srv = ThreadingHTTPServer((a.host, a.port), Handler)
+    parent = os.getppid()
+
+    def watch_parent():  # a test that crashed leaves no server behind
+        while os.getppid() == parent:
+            time.sleep(1)
+        os._exit(0)
+
+    threading.Thread(target=watch_parent, daemon=True).start()
     print("listening on port %d" % srv.server_address[1], flush=True)
     try:
         srv.serve_forever()

@@ -31,7 +31,14 @@ using namespace vorn::report;
 
 QString TDatasetReportData::name() const { return m_ds ? m_ds->objectName() : QString(); }
 
-bool TDatasetReportData::skipped() const { return !m_ds || m_ds->property("vornOpenFailed").toBool(); }
+bool TDatasetReportData::skipped() const
+{
+    if (!m_ds || m_ds->property("vornOpenFailed").toBool())
+        return true;
+    // a memory table the layout stored without fields, and nothing filled: no rows
+    auto *m = qobject_cast<vorn::MemoryTable *>(m_ds.data());
+    return m && !m->isActive() && m->fieldDefs().isEmpty();
+}
 
 bool TDatasetReportData::open(QString *error)
 {
@@ -331,5 +338,82 @@ QByteArray MinimalLayout(const QString &title)
     it.systemData = SystemData::ReportTitle;
     it.geometry = QRectF(0, 2, 190, 8);
     b.items.append(it);
+    return l.save();
+}
+
+QByteArray StarterLayout(const QString &title, TQueryList *queries, TParamAskMeList *params)
+{
+    ReportLayout l;
+    if (!l.load(MinimalLayout(title), nullptr) || !queries)
+        return MinimalLayout(title);
+    for (int i = 0; i < queries->Count(); ++i) {
+        const TQueryListItem *it = queries->Items(i);
+        LayoutDataSet d;
+        d.className = it->ItemKind == 0 ? QStringLiteral("TVornQuery") : QStringLiteral("TClientDataSet");
+        d.name = it->QueryShortName;
+        if (it->ItemKind == 0) {
+            d.databaseConnName = QStringLiteral("dbMain");
+            d.sql = it->SQLtext;
+        }
+        d.tag = it->Id;
+        l.addDataSet(d);
+        LayoutDataSet src;
+        src.className = QStringLiteral("TDataSource");
+        src.name = QStringLiteral("ds") + it->QueryShortName;
+        src.dataSet = it->QueryShortName;
+        l.addDataSet(src);
+    }
+    if (params && params->Count() > 0) {
+        LayoutDataSet u;
+        u.className = QStringLiteral("TRxMemoryData");
+        u.name = QStringLiteral("usrPARAM");
+        u.tag = -1;
+        static const char *const kindNames[] = {"", "String", "Date", "Currency", "Float", "Integer", "DateTime"};
+        for (int i = 0; i < params->Count(); ++i) {
+            const TParamAskMe *p = params->Items(i);
+            if (p->ValueKind > vkNone && p->ValueKind <= vkDateTime)
+                u.fields.append({p->ParName, QLatin1String(kindNames[p->ValueKind])});
+            if (p->IdParTyp == ptLookup || p->IdParTyp == ptMultiLookup)
+                u.fields.append({p->ParName + QStringLiteral("_Display"), QStringLiteral("String")});
+        }
+        l.addDataSet(u);
+    }
+    if (queries->Count() == 0)
+        return l.save();
+    // the first source's columns, read from the live data the run opened
+    const QString first = queries->Items(0)->QueryShortName;
+    QStringList columns;
+    try {
+        QObject owner;
+        TQueryList one;
+        one.Add(std::make_unique<TQueryListItem>(*queries->Items(0)));
+        OpenReportDataSets(&owner, params, &one, false);
+        if (auto *ds = owner.findChild<Dataset *>(first))
+            columns = ds->fieldNames();
+    } catch (const std::exception &) {
+        // a source that does not open yet still gets its dataset, without columns
+    }
+    columns = columns.mid(0, 8);
+    if (columns.isEmpty())
+        return l.save();
+    const double width = 185.0 / columns.size();
+    ReportBand &head = l.addBand(BandType::ColumnHeader, QStringLiteral("ColumnHeader"), 6);
+    ReportBand &detail = l.addBand(BandType::Detail, QStringLiteral("Detail"), 5);
+    detail.dataSet = first;
+    for (int c = 0; c < columns.size(); ++c) {
+        ReportItem h;
+        h.type = ItemType::Label;
+        h.name = QStringLiteral("lbl") + columns[c];
+        h.text = columns[c];
+        h.geometry = QRectF(c * width, 0, width, 5);
+        h.frame = FrameBottom;
+        head.items.append(h);
+        ReportItem f;
+        f.type = ItemType::DataField;
+        f.name = QStringLiteral("fld") + columns[c];
+        f.expression = first + u'.' + columns[c];
+        f.geometry = QRectF(c * width, 0, width, 5);
+        detail.items.append(f);
+    }
     return l.save();
 }

@@ -94,3 +94,8 @@ void ReportDesignerDialog1BeforeOpenDataset(vorn::Dataset *dataset);
 
 // A layout with one empty page, for a report that has none yet.
 QByteArray MinimalLayout(const QString &title);
+// The layout a report without one starts from when designed: its data sources and
+// "usrPARAM" as named datasets, the first source's columns in a detail band.
+class TQueryList;
+class TParamAskMeList;
+QByteArray StarterLayout(const QString &title, TQueryList *queries, TParamAskMeList *params);

@@ -118,7 +118,9 @@ bool ExecuteReport(int objectId, const QString &caption, TParamAskMeList *params
     auto toGrids = [&](int gridKind) {
         dm->LogAction(2, objectId, caption);
         dm->ClearRunContext();
-        ShowQueryBrowser(objectId, gridKind, caption, std::move(queries), ownsParams ? owned.release() : list, ownsParams);
+        // A caller's own list (a script's) may die before the window: the window gets a copy.
+        std::unique_ptr<TParamAskMeList> handed = ownsParams ? std::move(owned) : RunCopyParamList(*list);
+        ShowQueryBrowser(objectId, gridKind, caption, std::move(queries), handed.release(), true);
     };
     auto output = [&](int chosen) {  // 0 screen, 1 printer, 2 file
         const QByteArray blob = reportBlob(row);
@@ -149,7 +151,7 @@ bool ExecuteReport(int objectId, const QString &caption, TParamAskMeList *params
             throw DataError(QStringLiteral("Отчёт не найден: ") + QString::number(objectId));
         QByteArray blob = reportBlob(row);
         if (blob.trimmed().isEmpty())
-            blob = MinimalLayout(caption);
+            blob = StarterLayout(caption, queries.get(), list);
         row->edit();
         if (ReportDesignerDialog1()->EditReport(blob, caption.left(255))) {
             row->fieldByName(QStringLiteral("Report"))->setValue(blob);

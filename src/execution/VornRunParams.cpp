@@ -171,3 +171,25 @@ std::unique_ptr<TParamAskMeList> RunPrepareParams(int objectId, int objectKind, 
 bool RunApplyParamsToQuery(Query *query, const TParamAskMeList *list) { return ApplyParamsToQuery(*query, *list); }
 
 void RunFillParamDataSet(QObject *owner, const TParamAskMeList *list) { FillParamDataSet(owner, *list); }
+
+std::unique_ptr<TParamAskMeList> RunCopyParamList(const TParamAskMeList &list)
+{
+    auto copy = std::make_unique<TParamAskMeList>();
+    copy->SetDatabase(list.Database());
+    copy->SetSettings(list.Settings());
+    for (int i = 0; i < list.Count(); ++i) {
+        const TParamAskMe *p = list.Items(i);
+        auto c = std::make_unique<TParamAskMe>(p->ParName, p->ParLabel, p->IdParTyp);
+        c->Id = p->Id;
+        c->Width = p->Width;
+        c->IdTypDefVal = p->IdTypDefVal;
+        c->DefSQL = p->DefSQL;
+        c->Value = p->Value;
+        c->ValueKind = p->ValueKind;
+        c->Changed = p->Changed;
+        if (p->Lookup)
+            c->Lookup = std::make_unique<TDBLookupAskMe>(*p->Lookup);
+        copy->Add(std::move(c));
+    }
+    return copy;
+}

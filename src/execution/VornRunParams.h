@@ -27,6 +27,8 @@ std::unique_ptr<TParamAskMeList> RunPrepareParams(int objectId, int objectKind, 
 // parameters named in given take that text instead (dates ISO or dd.MM.yyyy, a
 // lookup's key), and the later ones' defaults see it.
 void RunApplyDefaults(TParamAskMeList *list, const QHash<QString, QString> &given = {});
+// A copy of a list with every value, for a result window that outlives the caller's list.
+std::unique_ptr<TParamAskMeList> RunCopyParamList(const TParamAskMeList &list);
 // A parameter's value from text by its type; false when the text does not fit.
 bool RunSetParamText(TParamAskMe &p, const QString &text);
 // Macros, then named parameters by kind; true when each one was in the list.

@@ -65,12 +65,13 @@ def dataset(cls, name, sql=None, master=None, source_of=None, fields=()):
 
 def layout(title, datasets, bands, landscape=False):
     return ('<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<!-- Layout of the demo report %s; written by make_layouts.py, edit that script. -->\n'
             '<VornReport version="1" title=%s>\n'
             ' <Page paper="A4" orientation="%s" marginLeft="15" marginTop="10" marginRight="10" marginBottom="10" columns="1"/>\n'
             ' <Font family="Arial" size="9"/>\n'
             ' <DataSets>\n%s </DataSets>\n'
             ' <Bands>\n%s </Bands>\n'
-            '</VornReport>\n') % (quoteattr(title), 'landscape' if landscape else 'portrait',
+            '</VornReport>\n') % (escape(title).replace('--', '-'), quoteattr(title), 'landscape' if landscape else 'portrait',
                                   ''.join(datasets), ''.join(bands))
 
 

@@ -6,6 +6,7 @@
 #include "database/dmdVorn.h"
 #include "database/fLoginDB.h"
 #include "execution/ParamAskMe.h"
+#include "execution/VornReportDesigner.h"
 #include "execution/VornRun.h"
 #include "execution/VornRunParams.h"
 #include "platform/core/SettingsStore.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPrinter>
 #include <cstdio>
 
 int runCatalogueReport(const CatalogueReportJob &job)
@@ -48,6 +50,16 @@ int runCatalogueReport(const CatalogueReportJob &job)
             if (!params->FindOrNull(it.key()))
                 std::fprintf(stderr, "vornreport: warning: the report has no parameter %s\n", qPrintable(it.key()));
         RunApplyDefaults(params.get(), job.params);
+        if (job.output == u"print") {
+            TReportDesignerDialog::SetPrinterSetup([&job](QPrinter *p) {
+                if (!job.printer.isEmpty())
+                    p->setPrinterName(job.printer);
+                p->setCopyCount(qMax(1, job.copies));
+            });
+            ExecuteReport(job.reportId, caption.toString(), params.get(), false, etLayout, dsPrinter, QString(), vrmRun);
+            db.close();
+            return failed ? 1 : 0;
+        }
         // the run picks the output format by the extension; another format goes through a temporary name
         QString target = QFileInfo(job.output).absoluteFilePath();
         const bool renamed = !job.format.isEmpty() && QFileInfo(target).suffix().compare(job.format, Qt::CaseInsensitive) != 0;

@@ -11,7 +11,9 @@ struct CatalogueReportJob
     QString login, password;
     int reportId = 0;
     QHash<QString, QString> params;       // ParName -> value text
-    QString output;                       // file to write
+    QString output;                       // file to write; "print" prints
+    QString printer;                      // printer name for "print" ("" = the default)
+    int copies = 1;
     QString format;                       // "" = by the output's extension
 };
 

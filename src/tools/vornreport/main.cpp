@@ -105,6 +105,8 @@ int main(int argc, char **argv)
         job.password = cl.isSet(passOpt) ? cl.value(passOpt) : qEnvironmentVariable("VORN_PASSWORD");
         job.format = cl.value(formatOpt);
         job.output = args.at(0);
+        job.printer = cl.value(printerOpt);
+        job.copies = cl.value(copiesOpt).toInt();
         for (const QString &p : cl.values(paramOpt)) {
             const int eq = p.indexOf(u'=');
             if (eq <= 0) return failWith(QStringLiteral("parameter must be Name=Value: %1").arg(p));

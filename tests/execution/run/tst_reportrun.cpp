@@ -33,6 +33,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -170,6 +171,7 @@ private Q_SLOTS:
     void promptCancelled();
     void grids_data();
     void grids();
+    void callersList();
     void layoutFollowsCatalogue_data() { drivers(); }
     void layoutFollowsCatalogue();
     void unknownDataSource_data() { drivers(); }
@@ -300,6 +302,10 @@ void TstReportRun::outputs()
     dialogs.handlers["dlgChooseOutput"] = [&](QDialog *d) {
         auto *cb = d->findChild<QComboBox *>("cbOutput");
         chooserStart = cb->currentIndex();
+        if (d->size() != QSize(300, 100) || d->windowTitle() != "Выбор вывода отчета" || cb->pos() != QPoint(120, 4) ||
+            cb->count() != 3 || cb->itemText(2) != "В файл" || cb->isEditable())
+            chooserStart = -2;
+        d->grab().save(qEnvironmentVariable("VORN_BINARY_DIR") + "/run-shots/choose-output.png");
         if (choice.isEmpty()) {
             d->reject();
             return int(QDialog::Rejected);
@@ -424,6 +430,39 @@ void TstReportRun::grids()
     QVERIFY(w.isNull());
 }
 
+void TstReportRun::callersList()
+{
+    // A script's own list stays the script's: no prompt, never freed by the run, and a
+    // result window keeps a copy that lives on after the script dropped its list.
+    Session s("SQLITE", m_sqlite);
+    MessageLog log;
+    DialogScript dialogs;
+    const int qid = idOf("VornQuery", "Неоплаченные накладные");
+    auto list = RunBuildParamList(qid, okQuery);
+    QCOMPARE(list->Count(), 1);
+    list->Items(0)->Value = QDate(2026, 11, 1);
+    QVERIFY(ExecuteReport(qid, "Долги", list.get(), false, okQuery, 0, QString(), vrmGrids));
+    QVERIFY(dialogs.shown.isEmpty() && log.texts.isEmpty());
+    QCOMPARE(list->Items(0)->Value.toDate(), QDate(2026, 11, 1));
+    list.reset();
+    QPointer<QWidget> w = FindQueryBrowser(qid, okQuery);
+    QVERIFY(w);
+    const int rows = w->findChild<QTableWidget *>("DBgrid_Query1")->rowCount();
+    QVERIFY(rows > 0);
+    w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(w.isNull());
+    // run by a report's layout with the caller's list, to a file
+    const int id = idOf("VornForm", "Неоплаченные накладные");
+    auto reportList = RunBuildParamList(id, okReport);
+    reportList->Items(0)->Value = QDate(2026, 11, 1);
+    const QString out = m_dir.filePath("callers-list.txt");
+    QVERIFY(ExecuteReport(id, "Неоплаченные накладные", reportList.get(), false, etLayout, dsFile, out, vrmRun));
+    QVERIFY(fileText(out).contains("на 01.11.2026"));
+    QCOMPARE(reportList->Count(), 1);
+    checkContextCleared();
+}
+
 // ------------------------------------------------------------------ layouts and the catalogue
 
 void TstReportRun::layoutFollowsCatalogue()
@@ -482,6 +521,14 @@ void TstReportRun::unknownDataSource()
                  log.texts.last().contains("nosuchtable", Qt::CaseInsensitive), qPrintable(log.texts.last()));
     QVERIFY(fileText(out).contains("напечатано"));
     checkContextCleared();
+
+    // a parameter table stored without fields, for a report without parameters
+    const int id3 = addReport("Пустой usrPARAM " + driver, 1, 3,
+                              simpleLayout({"'без параметров'"}, "", "<DataSet class=\"TRxMemoryData\" name=\"usrPARAM\"/>"),
+                              {{"select 1 as A", false, "Query1"}});
+    const QString out3 = m_dir.filePath("empty-params-" + driver + ".txt");
+    QVERIFY(ExecuteReport(id3, "x", nullptr, true, 0, -1, out3, vrmRun));
+    QVERIFY(fileText(out3).contains("без параметров"));
 }
 
 void TstReportRun::remoteFirstSource()
@@ -591,6 +638,11 @@ void TstReportRun::design()
             e->reject();
             return int(QDialog::Rejected);
         }
+        if (edit == "empty") {
+            const QString shots = qEnvironmentVariable("VORN_BINARY_DIR") + "/run-shots";
+            QDir().mkpath(shots);
+            e->grab().save(shots + "/layout-editor.png");
+        }
         if (edit == "valid")
             e->SetLayoutXml(changed);
         e->accept();
@@ -611,8 +663,11 @@ void TstReportRun::design()
     } else if (edit == "valid") {
         QCOMPARE(stored, changed);
     } else {
+        // a report without a layout starts from its sources and the first one's columns
         QVERIFY2(l.load(shownText.toUtf8(), &error), qPrintable(error));
         QCOMPARE(stored, shownText.toUtf8());
+        QVERIFY(l.dataSet("Query1") && l.dataSet("Query1")->sql == "select 1 as A");
+        QVERIFY(l.band("Detail") && l.band("Detail")->items.value(0).expression.compare("Query1.A", Qt::CaseInsensitive) == 0);
     }
     QVERIFY2(l.load(stored, &error), qPrintable(error));
 }
@@ -809,6 +864,15 @@ void TstReportRun::preview()
     QCOMPARE(p->Preview()->zoomPercent(), 200);
     QVERIFY(!p->findChild<QAction *>("ZoomToWidth")->isChecked());
     QCOMPARE(p->findChild<QToolButton *>("ZoomButton")->text(), QString("200%"));
+    // the spin button moves the zoom by 10 points
+    p->findChild<QAction *>("ZoomToWidth")->trigger();
+    QVERIFY(p->findChild<QAction *>("ZoomToWidth")->isChecked());
+    auto *spin = p->findChild<QSpinBox *>("ZoomSpin");
+    QCOMPARE(spin->toolTip(), QString("Изменение маштаба +/- 10%"));
+    const int before = p->Preview()->zoomPercent();
+    spin->stepUp();
+    QCOMPARE(p->Preview()->zoomPercent(), before + 10);
+    QVERIFY(!p->findChild<QAction *>("ZoomToWidth")->isChecked());
     p->findChild<QAction *>("ZoomToWidth")->trigger();
     // progress moves in steps of 5 and is emptied at the ends
     p->SetProgress(0);
