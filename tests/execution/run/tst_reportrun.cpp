@@ -447,7 +447,7 @@ void TstReportRun::callersList()
     list.reset();
     QPointer<QWidget> w = FindQueryBrowser(qid, okQuery);
     QVERIFY(w);
-    const int rows = w->findChild<QTableWidget *>("DBgrid_Query1")->rowCount();
+    const int rows = w->findChild<vorn::DataGrid *>("DBgrid_Query1")->model()->rowCount();
     QVERIFY(rows > 0);
     w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
