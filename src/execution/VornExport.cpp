@@ -50,6 +50,8 @@ extern "C" int zipOpenNewFileInZip4_64(void *file, const char *filename, const v
                        const char *, int, int, int, int, int, int, const char *, unsigned long, unsigned long,
                        unsigned long, int);
     static const Fn next = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "zipOpenNewFileInZip4_64"));
+    if (!next)
+        return -104;  // ZIP_INTERNALERROR: the library reports it as a failed write
     if (method != 0 && level != 0)
         level = 1;
     return next(file, filename, zipfi, extrafieldLocal, sizeExtrafieldLocal, extrafieldGlobal, sizeExtrafieldGlobal,
