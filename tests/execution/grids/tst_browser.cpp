@@ -5,6 +5,7 @@
 
 #include "execution/ParamAskMe.h"
 #include "execution/VornExport.h"
+#include "execution/NFindDlg.h"
 #include "execution/VornGridTools.h"
 #include "shell/frVornGenAppMDIMain.h"
 #include "execution/VornRun.h"
@@ -16,6 +17,7 @@
 #include "platform/data/Dataset.h"
 #include "platform/widgets/DataGrid.h"
 #include "platform/widgets/DataNavigator.h"
+#include "platform/widgets/FieldEdits.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -417,6 +419,23 @@ private Q_SLOTS:
         QCOMPARE(dialogs.shown.last(), QString("dlgOrder"));
         main.Action("mnFilter")->trigger();
         QCOMPARE(dialogs.shown.last(), QString("dlgFilter"));
+        // a data-bound edit: find on its field, no filter
+        auto *edit = new vorn::FieldLineEdit(b);
+        edit->setDataSource(grid->dataSource());
+        edit->setFieldName("Name");
+        edit->show();
+        edit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+        QString fieldSeen;
+        dialogs.handlers["dlgnFind"] = [&](QDialog *d) {
+            fieldSeen = static_cast<TdlgnFind *>(d)->FieldName();
+            return int(QDialog::Rejected);
+        };
+        const int before = dialogs.shown.size();
+        main.Action("mnFind")->trigger();
+        QCOMPARE(fieldSeen, grid->dataset()->findField("Name")->fieldName());
+        main.Action("mnFilter")->trigger();
+        QCOMPARE(dialogs.shown.size(), before + 1);
         SetMdiArea(nullptr);
     }
 
