@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QHeaderView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -234,6 +235,12 @@ void TfrmVornQueryBro::cellClicked(DataGrid *grid, const QModelIndex &index)
         ShowBlobImage(this, f->fieldName(), grid->dataSource());
 }
 
+void TfrmVornQueryBro::closeEvent(QCloseEvent *e)
+{
+    QWidget::closeEvent(e);
+    m_closing = e->isAccepted();
+}
+
 void TfrmVornQueryBro::AddViewer(QWidget *viewer) { m_viewers << viewer; }
 
 QList<QWidget *> TfrmVornQueryBro::Viewers() const
@@ -270,7 +277,7 @@ QWidget *FindQueryBrowser(int objectId, int objectKind)
 {
     for (QWidget *w : openWindows())
         if (auto *b = qobject_cast<TfrmVornQueryBro *>(w))
-            if (b->ObjectId() == objectId && b->ObjectKind() == objectKind)
+            if (b->ObjectId() == objectId && b->ObjectKind() == objectKind && !b->IsClosing())
                 return b;
     return nullptr;
 }

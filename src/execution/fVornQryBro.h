@@ -58,6 +58,11 @@ public:
     // min(rows with the header, 5) x row height + 12.
     static int ParamPanelHeight(int rowsWithHeader, int rowHeight) { return std::min(rowsWithHeader, 5) * rowHeight + 12; }
 
+    bool IsClosing() const { return m_closing; }  // closed, waiting to be deleted
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+
 private:
     void buildParamPanel(bool isAdmin);
     void tabChanged(int index);
@@ -75,6 +80,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     QList<vorn::DataGrid *> m_grids;                // one per query-list item
     QList<QPointer<QWidget>> m_viewers;             // open BLOB viewers
+    bool m_closing = false;
 };
 
 // The browser window of an MDI child or top-level widget, nullptr when w is none.

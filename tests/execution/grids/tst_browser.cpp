@@ -208,9 +208,9 @@ private Q_SLOTS:
         // the same id as a report is another object
         QVERIFY(FindQueryBrowser(id, okReport) == nullptr);
         b->close();
+        QVERIFY(FindQueryBrowser(id, okQuery) == nullptr);  // closed, not yet deleted
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(b.isNull());
-        QVERIFY(FindQueryBrowser(id, okQuery) == nullptr);
     }
 
     void tabsAndNavigator()
