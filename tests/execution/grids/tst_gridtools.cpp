@@ -15,6 +15,7 @@
 #include "platform/widgets/DatasetModel.h"
 
 #include <QComboBox>
+#include <QTableWidget>
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -143,6 +144,28 @@ private Q_SLOTS:
         QCOMPARE(sp.fieldValue(QStringLiteral("Id")).toInt(), 3);
         sp.first();
         QCOMPARE(sp.fieldValue(QStringLiteral("Qty")).toInt(), 20);
+    }
+
+    void sortDialogMoves()
+    {
+        QObject owner;
+        auto *q = data.query(&owner, QStringLiteral("qDlg"),
+                             QStringLiteral("select Id, Name, Qty from Clients order by Name desc"));
+        TdlgOrder dlg(q);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Порядок сортировки даных"));
+        QCOMPARE(dlg.RightGrid()->horizontalHeaderItem(2)->text(), QStringLiteral("Направ."));
+        auto dir = [&](int row) { return qobject_cast<QComboBox *>(dlg.RightGrid()->cellWidget(row, 2))->currentText(); };
+        QCOMPARE(dir(0), QStringLiteral("Обратн"));
+        dlg.MoveLeft(0);  // back to the end of the left list, ascending
+        QCOMPARE(dlg.Right().Count(), 0);
+        QCOMPARE(dlg.Left().Items(dlg.Left().Count() - 1).FieldName, QStringLiteral("Name"));
+        QVERIFY(!dlg.Left().Items(dlg.Left().Count() - 1).Desc);
+        dlg.MoveRight(0);
+        QCOMPARE(dlg.Right().Items(0).FieldName, QStringLiteral("Id"));
+        QCOMPARE(dir(0), QStringLiteral("Прямое"));
+        dlg.SetDescending(0, true);
+        QVERIFY(dlg.Right().Items(0).Desc);
+        QCOMPARE(SortPartText(dlg.Right()), QStringLiteral(" Id DESC"));
     }
 
     void sortTexts()
