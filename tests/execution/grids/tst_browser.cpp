@@ -335,6 +335,9 @@ private Q_SLOTS:
         QTest::qWait(400);
         QCOMPARE(v->LoadCount(), 2);
         QCOMPARE(v->Picture().size(), QSize(300, 150));      // PNG through the general reader
+        v->resize(420, 260);
+        v->show();
+        QVERIFY(v->grab().save(qEnvironmentVariable("VORN_BINARY_DIR") + "/tst_browser_image.png"));
         // zoom: natural, presets, spin, ignored zero
         QCOMPARE(v->PictureBox()->size(), QSize(300, 150));
         v->ChoosePreset(50);
