@@ -27,6 +27,8 @@ public:
             "create table Short (Name varchar(6), Qty integer, Amount money, Born date)",
             "insert into Short values ('Гвозди длинные', 12, 1234.5, '2024-03-05')",
             "insert into Short values ('Болт', 3, 0.5, null)",
+            "create table Kinds (Flag boolean, Big bigint, Dec numeric(10,2), Pic blob, Memo memo)",
+            "insert into Kinds values (1, 12345678901, 12.5, x'01', 'две\nстроки')",
             "CREATE TABLE VornProcedure (Name TEXT PRIMARY KEY COLLATE NOCASE, Params TEXT NOT NULL DEFAULT '', Body TEXT NOT NULL)",
             "insert into VornProcedure values ('spClients', '@parSortPart varchar in', 'select Id, Name, Qty from Clients')",
         };

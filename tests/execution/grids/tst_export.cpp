@@ -263,6 +263,22 @@ private Q_SLOTS:
         QCOMPARE(got, expected);
     }
 
+    // The kinds the fixed layout leaves open: width 20, numbers right, text left.
+    void textOtherKinds()
+    {
+        QObject owner;
+        auto *q = data.query(&owner, QStringLiteral("qKinds"), QStringLiteral("select * from Kinds"));
+        const QString file = data.dir.filePath(QStringLiteral("kinds.txt"));
+        WriteDataSetText(q, nullptr, file);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QStringList lines = vorn::codepage::fromCp1251(f.readAll()).split(QStringLiteral("\r\n"));
+        const QString pad(20, u' ');
+        QCOMPARE(lines[2], QString("True" + pad).left(20) + u' ' + QString("12345678901").rightJustified(20) + u' ' +
+                               QString("12,5").rightJustified(20) + u' ' + QString("(BLOB)").leftJustified(20) + u' ' +
+                               QString("две строки").leftJustified(20));
+    }
+
     void textWithoutParamsStartsWithHeader()
     {
         QObject owner;
