@@ -38,6 +38,10 @@ int TMyFieldList::Find(const QString &fieldName) const
     for (int i = 0; i < m_items.size(); ++i)
         if (m_items[i].FieldName == fieldName)
             return i;
+    // SQL names are not case-sensitive (PostgreSQL hands them back in lower case)
+    for (int i = 0; i < m_items.size(); ++i)
+        if (m_items[i].FieldName.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return i;
     return -1;
 }
 
@@ -70,10 +74,7 @@ bool TMyFieldList::MoveByOrderItem(const QString &item, TMyFieldList &to)
     if (desc >= 0)
         name = name.left(desc);
     name = name.trimmed();
-    int at = Find(name);
-    for (int i = 0; at < 0 && i < m_items.size(); ++i)  // SQL names are not case-sensitive
-        if (m_items[i].FieldName.compare(name, Qt::CaseInsensitive) == 0)
-            at = i;
+    const int at = Find(name);
     if (at < 0)
         return false;
     TMyFieldRec r = Remove(at);

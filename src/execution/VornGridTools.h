@@ -40,7 +40,7 @@ public:
     TMyFieldRec Remove(int index) { return m_items.takeAt(index); }
     TMyFieldRec &Items(int i) { return m_items[i]; }
     const TMyFieldRec &Items(int i) const { return m_items[i]; }
-    int Find(const QString &fieldName) const;      // exact name; -1 when absent
+    int Find(const QString &fieldName) const;      // exact name, else ignoring case; -1 when absent
     void FillFromDataSet(const vorn::Dataset *ds); // every non-calculated field in order
     // One item of an order text ("t.Name DESC"): its field moves from this list to the
     // end of to, descending when DESC was given. False when the field is not here.

@@ -89,7 +89,7 @@ TdlgFilter::TdlgFilter(vorn::Dataset *ds, vorn::DataGrid *grid, QWidget *parent)
 void TdlgFilter::SetField(const QString &fieldName)
 {
     const int at = m_fields.Find(fieldName);
-    m_fieldName = at < 0 ? QString() : fieldName;
+    m_fieldName = at < 0 ? QString() : m_fields.Items(at).FieldName;
     m_fieldBox->setText(at < 0 ? QString() : m_fields.Items(at).DisplayLabel);
     if (at >= 0) {
         const vorn::FieldType t = m_fields.Items(at).DataType;
