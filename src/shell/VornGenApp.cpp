@@ -1,6 +1,7 @@
 #include "shell/VornGenApp.h"
 
 #include "database/dmdVorn.h"
+#include "execution/VornGridTools.h"
 #include "shell/VornCmndLine.h"
 #include "shell/frVornGenAppMDIMain.h"
 
@@ -24,6 +25,7 @@ int VornGenAppMain(int argc, char **argv)
 
     auto *dm = new TdmVorn(&app);
     auto *main = new TfrmVornGenAppMDImain();
+    InstallDataCommands();  // the "Данные" items act on the focused grid
     if (!main->FormLoad(StartedByAutomation())) {
         delete main;  // a batch run ended the program before the message loop
         delete dm;

@@ -44,6 +44,7 @@ private:
 DataGrid::DataGrid(QWidget *parent) : QTableView(parent), m_model(new DatasetModel(this))
 {
     setModel(m_model);
+    setProperty("vornDataControl", QStringLiteral("grid"));  // the main window's data commands find it
     setItemDelegate(new GridDelegate(this));
     setSortingEnabled(false);
     setSelectionBehavior(QAbstractItemView::SelectItems);

@@ -73,6 +73,7 @@ void FieldLink::reload()
 
 FieldLineEdit::FieldLineEdit(QWidget *parent) : QLineEdit(parent)
 {
+    setProperty("vornDataControl", QStringLiteral("edit"));  // the main window's data commands find it
     m_link = new FieldLink(this, [this] {
         Field *f = m_link->field();
         setText(f ? f->asString() : QString());
@@ -89,6 +90,7 @@ void FieldLineEdit::setFieldName(const QString &n) { m_link->setFieldName(n); }
 
 FieldMemo::FieldMemo(QWidget *parent) : QPlainTextEdit(parent)
 {
+    setProperty("vornDataControl", QStringLiteral("edit"));  // the main window's data commands find it
     m_link = new FieldLink(this, [this] {
         Field *f = m_link->field();
         const QString t = f ? f->asString() : QString();
@@ -108,6 +110,7 @@ void FieldMemo::setFieldName(const QString &n) { m_link->setFieldName(n); }
 
 FieldCheckBox::FieldCheckBox(QWidget *parent) : QCheckBox(parent)
 {
+    setProperty("vornDataControl", QStringLiteral("edit"));  // the main window's data commands find it
     m_link = new FieldLink(this, [this] {
         Field *f = m_link->field();
         setChecked(f && !f->isNull() && f->asBoolean());
@@ -126,6 +129,7 @@ void FieldCheckBox::setFieldName(const QString &n) { m_link->setFieldName(n); }
 
 FieldNumberEdit::FieldNumberEdit(QWidget *parent) : QLineEdit(parent)
 {
+    setProperty("vornDataControl", QStringLiteral("edit"));  // the main window's data commands find it
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_link = new FieldLink(this, [this] { show_(hasFocus()); });
     connect(m_link, &FieldLink::dataError, this, &FieldNumberEdit::dataError);
@@ -194,6 +198,7 @@ void FieldNumberEdit::focusOutEvent(QFocusEvent *e)
 
 FieldDateEdit::FieldDateEdit(QWidget *parent) : QDateEdit(parent)
 {
+    setProperty("vornDataControl", QStringLiteral("edit"));  // the main window's data commands find it
     setCalendarPopup(true);
     setMinimumDate(QDate(1752, 9, 14));
     setSpecialValueText(QStringLiteral(" "));

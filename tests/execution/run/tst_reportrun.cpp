@@ -13,6 +13,7 @@
 #include "execution/VornRun.h"
 #include "execution/VornRunParams.h"
 #include "execution/WordNumber.h"
+#include "execution/fVornQryBro.h"
 #include "execution/unAddQRFnc.h"
 #include "platform/data/DataError.h"
 #include "platform/data/DataSource.h"
@@ -20,6 +21,7 @@
 #include "platform/data/Query.h"
 #include "platform/report/ReportPages.h"
 #include "platform/report/ReportPreview.h"
+#include "platform/widgets/DataGrid.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -406,12 +408,12 @@ void TstReportRun::grids()
     QCOMPARE(logCount(2, id), before + 1);
     QPointer<QWidget> w = FindQueryBrowser(id, kind);
     QVERIFY(w);
-    auto *grid = w->findChild<QTableWidget *>("DBgrid_Query1");
+    auto *grid = w->findChild<vorn::DataGrid *>("DBgrid_Query1");
     QVERIFY(grid);
     if (rows >= 0)
-        QCOMPARE(grid->rowCount(), rows);
+        QCOMPARE(grid->model()->rowCount(), rows);
     else
-        QVERIFY(grid->rowCount() > 0);
+        QVERIFY(grid->model()->rowCount() > 0);
     // the window keeps the lists: its datasets still read them after the run ended
     auto *q1 = w->findChild<vorn::Dataset *>("Query1");
     QVERIFY(q1 && q1->isActive());
@@ -419,7 +421,8 @@ void TstReportRun::grids()
     QVERIFY(ExecuteReport(id, object, nullptr, true, mode == vrmGrids ? kind : 0, -1, QString(), mode));
     int windows = 0;
     for (QWidget *t : QApplication::topLevelWidgets())
-        windows += t->objectName() == "frmRunGrids" && t->property("vornObjectId").toInt() == id;
+        if (auto *b = qobject_cast<TfrmVornQueryBro *>(t))
+            windows += b->ObjectId() == id;
     QCOMPARE(windows, 1);
     checkContextCleared();
     w->close();
@@ -444,7 +447,7 @@ void TstReportRun::callersList()
     list.reset();
     QPointer<QWidget> w = FindQueryBrowser(qid, okQuery);
     QVERIFY(w);
-    const int rows = w->findChild<QTableWidget *>("DBgrid_Query1")->rowCount();
+    const int rows = w->findChild<vorn::DataGrid *>("DBgrid_Query1")->model()->rowCount();
     QVERIFY(rows > 0);
     w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
