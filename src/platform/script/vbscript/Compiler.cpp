@@ -178,7 +178,7 @@ Proc *Compiler::compileUnit(Unit &u, Proc *scope)
         p->name = d->name;
         p->kind = d->kind;
         p->source = m_source;
-        if (m_vm.procIndex.contains(d->name.toLower()) && false) fail(1041, d->line, d->col);
+        // a later text may define a procedure again: the new one replaces it
         m_vm.procIndex.insert(d->name.toLower(), p->id);
         globalsProcs.push_back(p.get());
         m_vm.procs.push_back(std::move(p));
@@ -340,10 +340,7 @@ void Compiler::compileProc(Proc *proc, ProcDecl &d, ClassDef *cls)
     collectDims(d.body, dims, false);
     for (const Decl *dd : dims) {
         QString n = dd->name.toLower();
-        if (f.locals.contains(n)) {
-            if (n == d.name.toLower() && proc->resultSlot >= 0) continue;
-            continue;
-        }
+        if (f.locals.contains(n)) continue;   // a parameter or the result
         f.locals.insert(n, proc->nlocals++);
         proc->localNames.push_back(n);
     }
@@ -381,12 +378,10 @@ void Compiler::statement(const Stmt &s)
     case Stmt::Dim: dimStmt(s); break;
     case Stmt::ReDim: redimStmt(s); break;
     case Stmt::Const:
-        if (!cur().isGlobal || true) {
-            for (const Decl &d : s.decls) {
-                Variant v = fold(*d.dims[0]);
-                if (cur().isGlobal) m_vm.constants.insert(d.name.toLower(), v);
-                else cur().proc->localConsts.insert(d.name.toLower(), v);
-            }
+        for (const Decl &d : s.decls) {
+            Variant v = fold(*d.dims[0]);
+            if (cur().isGlobal) m_vm.constants.insert(d.name.toLower(), v);
+            else cur().proc->localConsts.insert(d.name.toLower(), v);
         }
         break;
     case Stmt::Erase:
@@ -719,7 +714,6 @@ void Compiler::callStatement(const Stmt &s)
         if (t.a && t.a->kind == Expr::Me && cur().cls) {
             R r = resolve(t.name.toLower());
             if (r.k == RMember) {
-                Stmt copy(Stmt::CallS);
                 const ClassMember &m = cur().cls->members[r.idx];
                 Proc *p = m.method ? m.method : m.get;
                 if (p) {
