@@ -3,6 +3,7 @@
 // vornscript command-line host.
 #include "ScriptTestSite.h"
 #include "platform/automation/TypeLibrary.h"
+#include "platform/automation/VariantOps.h"
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -88,6 +89,7 @@ private Q_SLOTS:
     void errorPositions_data();
     void errorPositions();
     void parseOrderAndEvaluate();
+    void localeIsPerEngine();
     void interrupt_data();
     void interrupt();
     void host_data();
@@ -239,6 +241,19 @@ void TstScriptEngines::parseOrderAndEvaluate()
         e->close();
         QCOMPARE(e->state(), ScriptState::Closed);
     }
+}
+
+void TstScriptEngines::localeIsPerEngine()
+{
+    // the tests run with LANG=ru_RU.UTF-8: every engine starts from it
+    TestSite first;
+    auto a = runScript(QStringLiteral("VBScript"), QStringLiteral("SetLocale 1033 : Echo CStr(1.5)"), first);
+    TestSite second;
+    auto b = runScript(QStringLiteral("VBScript"), QStringLiteral("Echo CStr(1.5), GetLocale()"), second);
+    QVERIFY(a->parseScriptText(QStringLiteral("Echo CStr(2.5), GetLocale()")));
+    QCOMPARE(first.output(), QStringLiteral("1.5\n2.5 1033"));
+    QCOMPARE(second.output(), QStringLiteral("1,5 1049"));
+    QCOMPARE(scriptLocale().decimalPoint(), QStringLiteral(","));
 }
 
 void TstScriptEngines::interrupt_data()
