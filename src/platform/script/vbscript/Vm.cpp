@@ -603,6 +603,8 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                     break;
                 }
                 case OpCallProc: {
+                    // recursion without loops must be stoppable too
+                    if (interruptFlag && interruptFlag->load(std::memory_order_relaxed)) throw Interrupted{};
                     Proc *p = procs[ins.a].get();
                     Variant *args = sp - ins.n;
                     prepareArgs(p, args, ins.n);
