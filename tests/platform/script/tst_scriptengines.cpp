@@ -3,6 +3,7 @@
 // vornscript command-line host.
 #include "ScriptTestSite.h"
 #include "platform/automation/TypeLibrary.h"
+#include "platform/automation/VariantOps.h"
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -88,6 +89,7 @@ private Q_SLOTS:
     void errorPositions_data();
     void errorPositions();
     void parseOrderAndEvaluate();
+    void localeIsPerEngine();
     void interrupt_data();
     void interrupt();
     void host_data();
@@ -241,6 +243,19 @@ void TstScriptEngines::parseOrderAndEvaluate()
     }
 }
 
+void TstScriptEngines::localeIsPerEngine()
+{
+    // the tests run with LANG=ru_RU.UTF-8: every engine starts from it
+    TestSite first;
+    auto a = runScript(QStringLiteral("VBScript"), QStringLiteral("SetLocale 1033 : Echo CStr(1.5)"), first);
+    TestSite second;
+    auto b = runScript(QStringLiteral("VBScript"), QStringLiteral("Echo CStr(1.5), GetLocale()"), second);
+    QVERIFY(a->parseScriptText(QStringLiteral("Echo CStr(2.5), GetLocale()")));
+    QCOMPARE(first.output(), QStringLiteral("1.5\n2.5 1033"));
+    QCOMPARE(second.output(), QStringLiteral("1,5 1049"));
+    QCOMPARE(scriptLocale().decimalPoint(), QStringLiteral(","));
+}
+
 void TstScriptEngines::interrupt_data()
 {
     QTest::addColumn<QString>("engine");
@@ -248,6 +263,7 @@ void TstScriptEngines::interrupt_data()
     QTest::newRow("VBScript") << "VBScript" << "Do\n  i = i + 1\nLoop";
     QTest::newRow("VBScript resume next") << "VBScript" << "On Error Resume Next\nDo\n  x = 1 / 0\nLoop";
     QTest::newRow("JScript") << "JScript" << "var i = 0; while (true) { i++; }";
+    QTest::newRow("VBScript recursion") << "VBScript" << "Function G(n)\n  If n < 60 Then G = G(n + 1) + G(n + 1)\nEnd Function\nx = G(0)";
 }
 
 void TstScriptEngines::interrupt()

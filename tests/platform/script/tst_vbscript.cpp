@@ -117,6 +117,13 @@ void TstVBScript::output_data()
     row("globals used in procedures", "Dim counter : counter = 1 : Sub Up : counter = counter + 1 : End Sub\nUp : Up : Echo counter", "3");
     row("erase", "Dim f(2) : f(1) = 5 : Erase f : Echo UBound(f), IsEmpty(f(1)) : ReDim g(3) : Erase g : On Error Resume Next : u = UBound(g) : Echo Err.Number", "2 True\n9");
     row("escape unescape", "Echo Escape(\"a b&ж\"), Unescape(\"%41%u0416\")", "a%20b%26%u0436 AЖ");
+    row("property with arguments and exit property", "Class Grid\n Private cells(2, 2)\n Public Property Get Cell(r, c) : Cell = cells(r, c) : End Property\n Public Property Let Cell(r, c, v)\n  If v = \"\" Then Exit Property\n  cells(r, c) = v\n End Property\n Public Sub Fill(v) : Execute \"cells(1, 1) = v\" : End Sub\nEnd Class\nSet g = New Grid : g.Cell(0, 1) = \"x\" : g.Cell(0, 2) = \"\" : g.Fill \"filled\"\nEcho g.Cell(0, 1), IsEmpty(g.Cell(0, 2)), g.Cell(1, 1)",
+        "x True filled");
+    row("nested with", "Set d1 = CreateObject(\"Scripting.Dictionary\") : Set d2 = CreateObject(\"Scripting.Dictionary\")\nWith d1\n .Add \"a\", 1\n With d2\n  .Add \"b\", 2\n End With\n .Add \"c\", 3\nEnd With\nEcho d1.Count, d2.Count", "2 1");
+    row("error in class_initialize", "Class Bad\n Sub Class_Initialize : Err.Raise 1001, \"Bad\", \"no init\" : End Sub\nEnd Class\nOn Error Resume Next\nSet b = New Bad\nEcho Err.Number, Err.Source, Err.Description, IsEmpty(b)", "1001 Bad no init True");
+    row("procedures of a later text", "ExecuteGlobal \"Sub Later(x) : Echo x * 2 : End Sub\" : Later 21", "42");
+    row("array elements by reference", "Sub Inc(x) : x = x + 1 : End Sub\nSub IncV(ByVal x) : x = x + 1 : End Sub\nDim a(3) : a(1) = 5\nInc a(1) : IncV a(1) : Inc (a(1)) : Echo a(1) : Call Inc(a(1)) : Echo a(1)\nSet d = CreateObject(\"Scripting.Dictionary\") : d(\"k\") = 1 : Inc d(\"k\") : Echo d(\"k\")\nReDim m(1, 1) : m(1, 0) = 3 : Inc m(1, 0) : Echo m(1, 0)",
+        "6\n7\n1\n4");
     row("nothing and is", "Set a = CreateObject(\"Scripting.Dictionary\") : Set b = a : Echo a Is b, a Is Nothing, Nothing Is Nothing", "True False True");
 }
 

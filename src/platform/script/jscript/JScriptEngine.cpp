@@ -137,10 +137,7 @@ public Q_SLOTS:
         if (id == DISPID_UNKNOWN) return 0;
         const TypeInfo *ti = o->typeInfo();
         const MemberInfo *m = ti ? ti->member(id) : nullptr;
-        if (!m) {
-            if (auto *so = o->typeInfo()) (void)so;
-            return 2;
-        }
+        if (!m) return 2;
         if (m->kinds & InvokeMethod) return 1;
         if (m->requiredArgs() > 0) return 1;
         return 2;

@@ -62,6 +62,7 @@ enum Op : uint8_t {
     OpRet,
     OpNop,          // data slot for OpForNext / OpForEachNext
     OpConcatAssign, // sc, a: variable &= popped value (s = s & x appends in place)
+    OpWriteBack,    // sc, a, n args, value on top: store into the element if the variable is an array
 };
 
 struct Ins {

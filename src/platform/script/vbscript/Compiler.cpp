@@ -178,7 +178,7 @@ Proc *Compiler::compileUnit(Unit &u, Proc *scope)
         p->name = d->name;
         p->kind = d->kind;
         p->source = m_source;
-        if (m_vm.procIndex.contains(d->name.toLower()) && false) fail(1041, d->line, d->col);
+        // a later text may define a procedure again: the new one replaces it
         m_vm.procIndex.insert(d->name.toLower(), p->id);
         globalsProcs.push_back(p.get());
         m_vm.procs.push_back(std::move(p));
@@ -340,10 +340,7 @@ void Compiler::compileProc(Proc *proc, ProcDecl &d, ClassDef *cls)
     collectDims(d.body, dims, false);
     for (const Decl *dd : dims) {
         QString n = dd->name.toLower();
-        if (f.locals.contains(n)) {
-            if (n == d.name.toLower() && proc->resultSlot >= 0) continue;
-            continue;
-        }
+        if (f.locals.contains(n)) continue;   // a parameter or the result
         f.locals.insert(n, proc->nlocals++);
         proc->localNames.push_back(n);
     }
@@ -381,12 +378,10 @@ void Compiler::statement(const Stmt &s)
     case Stmt::Dim: dimStmt(s); break;
     case Stmt::ReDim: redimStmt(s); break;
     case Stmt::Const:
-        if (!cur().isGlobal || true) {
-            for (const Decl &d : s.decls) {
-                Variant v = fold(*d.dims[0]);
-                if (cur().isGlobal) m_vm.constants.insert(d.name.toLower(), v);
-                else cur().proc->localConsts.insert(d.name.toLower(), v);
-            }
+        for (const Decl &d : s.decls) {
+            Variant v = fold(*d.dims[0]);
+            if (cur().isGlobal) m_vm.constants.insert(d.name.toLower(), v);
+            else cur().proc->localConsts.insert(d.name.toLower(), v);
         }
         break;
     case Stmt::Erase:
@@ -604,17 +599,57 @@ void Compiler::pushArg(const Expr &e, bool byRef)
         if (varAccess(r, &sc, &a)) { gen(OpRef, sc, 0, a); return; }
         if (r.k == RUnknown) { gen(OpRef, ScName, 0, nameIndex(e.name)); return; }
     }
+    if (byRef && e.kind == Expr::Call && e.a->kind == Expr::Name && !e.args.empty()) {
+        R r = resolve(e.a->name.toLower());
+        uint8_t sc; int a;
+        bool recursion = r.k == RLocal && cur().proc->resultSlot == r.idx;
+        if (!recursion && varAccess(r, &sc, &a)) {
+            const int n = int(e.args.size());
+            const int first = cur().proc->nlocals;
+            for (int k = 0; k < n; ++k) newTemp();
+            for (int k = 0; k < n; ++k) {
+                expr(*e.args[k]);
+                gen(OpStoreRaw, ScLocal, 0, first + k);
+            }
+            for (int k = 0; k < n; ++k) gen(OpLoad, ScLocal, 0, first + k);
+            gen(OpIndex, sc, n, a);
+            const int value = newTemp();
+            gen(OpStoreRaw, ScLocal, 0, value);
+            gen(OpRef, ScLocal, 0, value);
+            m_writeBacks.push_back(WriteBack{sc, a, first, n, value});
+            return;
+        }
+    }
     if (e.kind == Expr::Paren) { expr(*e.a); return; }
     expr(e);
 }
 
-void Compiler::pushArgs(const std::vector<ExprP> &args, Proc *target)
+size_t Compiler::pushArgs(const std::vector<ExprP> &args, Proc *target)
 {
+    const size_t mark = m_writeBacks.size();
     for (size_t i = 0; i < args.size(); ++i) {
         bool byRef = true;
         if (target && int(i) < target->nparams) byRef = !target->byVal[i];
+        // elements go by reference only to script procedures
+        if (!target && args[i]->kind == Expr::Call) byRef = false;
         pushArg(*args[i], byRef);
     }
+    return mark;
+}
+
+void Compiler::writeBack(size_t mark)
+{
+    for (size_t i = mark; i < m_writeBacks.size(); ++i) {
+        const WriteBack &w = m_writeBacks[i];
+        for (int k = 0; k < w.n; ++k) gen(OpLoad, ScLocal, 0, w.firstTemp + k);
+        gen(OpLoad, ScLocal, 0, w.valueTemp);
+        gen(OpWriteBack, w.sc, w.n, w.a);
+        for (int k = 0; k <= w.n; ++k) {
+            gen(OpPushEmpty);
+            gen(OpStoreRaw, ScLocal, 0, k < w.n ? w.firstTemp + k : w.valueTemp);
+        }
+    }
+    m_writeBacks.resize(mark);
 }
 
 void Compiler::memberObject(const Expr &m)
@@ -635,16 +670,18 @@ void Compiler::callStatement(const Stmt &s)
         switch (r.k) {
         case RProc: {
             Proc *p = m_vm.procs[r.idx].get();
-            pushArgs(s.args, p);
+            size_t mark = pushArgs(s.args, p);
             gen(OpCallProc, 1, int(s.args.size()), p->id);
+            writeBack(mark);
             return;
         }
         case RMember: {
             const ClassMember &m = cur().cls->members[r.idx];
             Proc *p = m.method ? m.method : m.get;
             if (!p) { gen(OpRaise, 0, 0, 438); return; }
-            pushArgs(s.args, p);
+            size_t mark = pushArgs(s.args, p);
             gen(OpCallProc, 1, int(s.args.size()), p->id);
+            writeBack(mark);
             return;
         }
         case RBuiltin:
@@ -677,7 +714,6 @@ void Compiler::callStatement(const Stmt &s)
         if (t.a && t.a->kind == Expr::Me && cur().cls) {
             R r = resolve(t.name.toLower());
             if (r.k == RMember) {
-                Stmt copy(Stmt::CallS);
                 const ClassMember &m = cur().cls->members[r.idx];
                 Proc *p = m.method ? m.method : m.get;
                 if (p) {
@@ -864,8 +900,9 @@ void Compiler::callExpr(const Expr &e, bool discard)
             if (r.k == RLocal && cur().proc->resultSlot == a && n > 0) {
                 // recursive call of the function being compiled
                 Proc *self = cur().proc;
-                pushArgs(e.args, self);
+                size_t mark = pushArgs(e.args, self);
                 gen(OpCallProc, d, n, self->id);
+                writeBack(mark);
                 return;
             }
             for (const ExprP &x : e.args) pushArg(*x, false);
@@ -875,16 +912,18 @@ void Compiler::callExpr(const Expr &e, bool discard)
         switch (r.k) {
         case RProc: {
             Proc *p = m_vm.procs[r.idx].get();
-            pushArgs(e.args, p);
+            size_t mark = pushArgs(e.args, p);
             gen(OpCallProc, d, n, p->id);
+            writeBack(mark);
             return;
         }
         case RMember: {
             const ClassMember &m = cur().cls->members[r.idx];
             Proc *p = m.get ? m.get : m.method;
             if (!p) { gen(OpRaise, 0, 0, 450); return; }
-            pushArgs(e.args, p);
+            size_t mark = pushArgs(e.args, p);
             gen(OpCallProc, d, n, p->id);
+            writeBack(mark);
             return;
         }
         case RBuiltin:

@@ -62,13 +62,19 @@ private:
     void redimStmt(const Stmt &s);
 
     void expr(const Expr &e);
-    void pushArgs(const std::vector<ExprP> &args, Proc *target);
+    size_t pushArgs(const std::vector<ExprP> &args, Proc *target);   // returns the write-back mark
     void pushArg(const Expr &e, bool byRef);
+    void writeBack(size_t mark);     // after a call: elements passed by reference get their values back
     bool varAccess(const R &r, uint8_t *sc, int *a) const;
     void loadName(const Expr &e);
     void callExpr(const Expr &e, bool discard);
     void memberObject(const Expr &member);   // pushes the object a Member applies to
     bool isLiteral(const Expr &e) const;
+
+    // An array element passed to a ByRef parameter travels in a temporary that is
+    // stored back into the element after the call.
+    struct WriteBack { uint8_t sc; int a; int firstTemp; int n; int valueTemp; };
+    std::vector<WriteBack> m_writeBacks;
 
     Vm &m_vm;
     std::shared_ptr<SourceText> m_source;

@@ -80,17 +80,15 @@ void Parser::parseTopLevel(Unit &u)
             continue;
         }
         if (isKw(Kw::Class)) { u.classes.push_back(parseClass()); continue; }
-        bool isPublic = true, isDefault = false, hadModifier = false;
+        bool isPublic = true, isDefault = false;
         if (isKw(Kw::Public) || isKw(Kw::Private)) {
             int save = p;
             isPublic = isKw(Kw::Public);
             ++p;
-            hadModifier = true;
             if (isKw(Kw::Default)) { isDefault = true; ++p; }
             if (!(isKw(Kw::Sub) || isKw(Kw::Function) || isKw(Kw::Property))) {
                 if (isDefault) fail(1058);
-                p = save;
-                hadModifier = false;
+                p = save;   // Public / Private variables: a statement
             }
         }
         if (isKw(Kw::Sub) || isKw(Kw::Function) || isKw(Kw::Property)) {
@@ -98,7 +96,6 @@ void Parser::parseTopLevel(Unit &u)
             u.procs.push_back(parseProc(isPublic, false));
             continue;
         }
-        (void)hadModifier;
         u.top.push_back(parseStatement(false));
     }
 }
@@ -226,7 +223,7 @@ StmtP Parser::parseStatement(bool inProc)
         s->col = st.column;
         return s;
     };
-    if (st.type == Tok::Keyword || (st.type == Tok::Ident && st.kw != Kw::None && !peek().spaceBefore && false)) {
+    if (st.type == Tok::Keyword) {
         switch (st.kw) {
         case Kw::Dim: { ++p; auto s = parseDim(Stmt::Dim); s->line = st.line; s->col = st.column; endOfStatement(); return s; }
         case Kw::Public: case Kw::Private: {
@@ -297,7 +294,6 @@ StmtP Parser::parseStatement(bool inProc)
             ++p;
             auto s = mk(Stmt::Set);
             s->target = postfix();
-            if (s->target->kind == Expr::Call && s->target->args.empty() && false) {}
             expect(Tok::Eq, 1011);
             s->value = expr();
             endOfStatement();
@@ -337,7 +333,7 @@ StmtP Parser::parseAssignOrCall()
 {
     const Token &st = cur();
     int lastParen = -1;
-    ExprP target = postfix(true, &lastParen);
+    ExprP target = postfix(&lastParen);
     if (is(Tok::Eq)) {
         ++p;
         auto s = std::make_unique<Stmt>(Stmt::Assign);
@@ -461,19 +457,10 @@ void Parser::parseSingleLineBody(Block &b, bool inProc, bool allowElse)
             b.push_back(parseIf(inProc));
             return;
         }
-        // parse one statement but do not eat a line end that ends the If
-        const Token &st = cur();
-        int save = p;
-        (void)save;
-        StmtP s;
-        {
-            // parseStatement eats its terminator; a ':' terminator is fine, a real
-            // line end must stay for the If, so step back over it
-            s = parseStatement(inProc);
-            if (p > 0 && t[p - 1].type == Tok::Newline && !t[p - 1].colon) --p;
-            else if (p > 0 && t[p - 1].type == Tok::Newline && t[p - 1].colon) { /* next statement */ }
-        }
-        (void)st;
+        // parseStatement eats its terminator; a ':' is fine, but the line end must
+        // stay for the If, so step back over it
+        StmtP s = parseStatement(inProc);
+        if (p > 0 && t[p - 1].type == Tok::Newline && !t[p - 1].colon) --p;
         b.push_back(std::move(s));
     }
 }
@@ -833,7 +820,7 @@ void Parser::argList(std::vector<ExprP> &args, Tok close)
     }
 }
 
-ExprP Parser::postfix(bool statementStart, int *lastParen)
+ExprP Parser::postfix(int *lastParen)
 {
     ExprP e = primary();
     for (;;) {
@@ -861,7 +848,6 @@ ExprP Parser::postfix(bool statementStart, int *lastParen)
             c->a = std::move(e);
             argList(c->args, Tok::RParen);
             e = std::move(c);
-            (void)statementStart;
             continue;
         }
         return e;

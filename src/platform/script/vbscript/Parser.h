@@ -53,7 +53,7 @@ private:
     ExprP binaryLevel(int level);
     ExprP unary();
     ExprP power();
-    ExprP postfix(bool statementStart = false, int *lastParen = nullptr);
+    ExprP postfix(int *lastParen = nullptr);   // lastParen: where a trailing call's '(' stood
     ExprP primary();
     void argList(std::vector<ExprP> &args, Tok close);
     ExprP make(Expr::Kind k, const Token &at) const;

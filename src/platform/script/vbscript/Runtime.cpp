@@ -164,7 +164,6 @@ QString formatNumberText(double v, int digits, int leading, int parens, int grou
         QString sym = l.currencySymbol();
         QString t = l.toCurrencyString(1.0);
         s = t.startsWith(sym) ? sym + s : s + QChar(0xA0) + sym;
-        if (t.startsWith(sym)) {}
     }
     if (percent) s += QLatin1Char('%');
     if (neg && s.contains(QRegularExpression(QStringLiteral("[1-9]")))) s = parens == -1 ? QLatin1Char('(') + s + QLatin1Char(')') : QLatin1Char('-') + s;
@@ -366,7 +365,7 @@ FN(fInputBox) { UNUSED; bool cancelled = false;
     return cancelled ? Variant() : Variant(r); }
 FN(fInStr) { UNUSED;
     int start = 1, si = 0;
-    if (n >= 3 || (n == 2 && false)) { if (A(a, 0).isNull()) throw AutomationError(94); start = A(a, 0).toLong(); si = 1; }
+    if (n >= 3) { if (A(a, 0).isNull()) throw AutomationError(94); start = A(a, 0).toLong(); si = 1; }
     if (start < 1) throw AutomationError(5);
     const Variant &s1 = A(a, si), &s2 = A(a, si + 1);
     if (s1.isNull() || s2.isNull()) return Variant::null();

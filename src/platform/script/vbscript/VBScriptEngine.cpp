@@ -10,7 +10,8 @@ namespace vorn::vbs {
 VBScriptEngine::VBScriptEngine() : m_vm(std::make_unique<Vm>())
 {
     m_vm->interruptFlag = nullptr;
-    m_vm->locale = scriptLocale();
+    // every engine starts with the system's regional settings; SetLocale changes only its own
+    m_vm->locale = QLocale::system();
     m_vm->localeId = lcidOf(m_vm->locale);
     m_vm->compileDynamic = [this](const QString &t, bool e, Proc *s) { return compileDynamic(t, e, s); };
 }
@@ -86,7 +87,6 @@ bool VBScriptEngine::parseScriptText(const QString &code, const QString &, int s
     auto src = sourceOf(code, startLine, cookie);
     Proc *p = nullptr;
     int number = 0, line = 0, col = 0;
-    setScriptLocale(m_vm->locale);
     try {
         QVector<Token> toks = tokenize(code, startLine);
         Parser parser(toks);
@@ -143,6 +143,7 @@ void VBScriptEngine::report(const script::ScriptErrorInfo &info)
 
 bool VBScriptEngine::runProc(Proc *p, Variant *result)
 {
+    const QLocale hostLocale = scriptLocale();
     setScriptLocale(m_vm->locale);
     m_vm->interruptFlag = interruptFlag();
     if (m_site) m_site->onEnterScript();
@@ -172,6 +173,7 @@ bool VBScriptEngine::runProc(Proc *p, Variant *result)
         info.source = runtimeErrorSource();
     }
     m_vm->locale = scriptLocale();
+    setScriptLocale(hostLocale);
     if (m_site) m_site->onLeaveScript();
     if (!ok) report(info);
     return ok;

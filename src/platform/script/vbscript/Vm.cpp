@@ -603,6 +603,8 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                     break;
                 }
                 case OpCallProc: {
+                    // recursion without loops must be stoppable too
+                    if (interruptFlag && interruptFlag->load(std::memory_order_relaxed)) throw Interrupted{};
                     Proc *p = procs[ins.a].get();
                     Variant *args = sp - ins.n;
                     prepareArgs(p, args, ins.n);
@@ -757,6 +759,13 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                 }
                 case OpRaise: throw AutomationError(ins.a);
                 case OpNop: break;
+                case OpWriteBack: {
+                    Variant &v = var(ins).deref();
+                    Variant value = std::move(*--sp);
+                    if (v.isArray()) storeIndex(v, sp - ins.n, ins.n, value, value.isObject());
+                    for (int i = 0; i < ins.n; ++i) { Variant x = std::move(*--sp); }
+                    break;
+                }
                 case OpConcatAssign: {
                     Variant rhs = std::move(*--sp);
                     Variant &v = var(ins).deref();
