@@ -17,8 +17,10 @@ int VornGenAppMain(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VornGen"));
-    // Catalogue data in the database is Russian; numbers and dates follow the locale.
-    QLocale::setDefault(QLocale::system());
+    // Numbers and dates follow the workstation's locale; a machine with none set up
+    // (the C locale) gets the Russian one the program is written for.
+    const QLocale system = QLocale::system();
+    QLocale::setDefault(system.language() == QLocale::C ? QLocale(QLocale::Russian, QLocale::Russia) : system);
 
     if (!StartedByAutomation())
         VornCmndLine().Parse(QApplication::arguments().mid(1));
