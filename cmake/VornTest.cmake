@@ -6,6 +6,7 @@ function(vorn_add_test name)
   cmake_parse_arguments(T "NEEDS_PG" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   set(env "QT_QPA_PLATFORM=offscreen" "LANG=ru_RU.UTF-8" "VORN_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
           "VORN_BINARY_DIR=${CMAKE_BINARY_DIR}")

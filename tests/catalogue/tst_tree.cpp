@@ -5,6 +5,7 @@
 #include "catalogue/VornEntryTrace.h"
 #include "catalogue/fVornDelDep.h"
 #include "catalogue/fVornMain.h"
+#include "VornTestMessages.h"
 #include "database/VornMessages.h"
 #include "database/dmdVorn.h"
 #include "platform/data/DataSource.h"
@@ -32,22 +33,7 @@ using vorn::Database;
 
 namespace {
 
-struct MessageLog
-{
-    QStringList texts;
-    QList<TMsgButton> answers;  // consumed in order; afterwards the first button offered
-    TMsgAnswerer previous;
-    MessageLog()
-    {
-        previous = SetMessageAnswerer([this](const TMsgRequest &r) {
-            texts << r.text;
-            if (!answers.isEmpty())
-                return answers.takeFirst();
-            return TMsgButton(r.buttons & -r.buttons);
-        });
-    }
-    ~MessageLog() { SetMessageAnswerer(previous); }
-};
+using vorntest::MessageLog;
 
 struct DialogScript
 {

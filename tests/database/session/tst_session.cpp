@@ -1,6 +1,7 @@
 // Login, profiles, password change and the data module's helpers on real catalogues:
 // a fresh SQLite demo catalogue, and a PostgreSQL one when the test cluster is there.
 #include "catalogue/VornCatProcs.h"
+#include "VornTestMessages.h"
 #include "database/VornMessages.h"
 #include "database/dmdVorn.h"
 #include "database/fLoginDB.h"
@@ -25,22 +26,7 @@ using vorn::Database;
 
 namespace {
 
-struct MessageLog
-{
-    QStringList texts;
-    QList<TMsgButton> answers;  // consumed in order; afterwards the first button offered
-    TMsgAnswerer previous;
-    MessageLog()
-    {
-        previous = SetMessageAnswerer([this](const TMsgRequest &r) {
-            texts << r.text;
-            if (!answers.isEmpty())
-                return answers.takeFirst();
-            return TMsgButton(r.buttons & -r.buttons);
-        });
-    }
-    ~MessageLog() { SetMessageAnswerer(previous); }
-};
+using vorntest::MessageLog;
 
 struct DialogScript
 {

@@ -1,6 +1,7 @@
 // Helpers of the report-run tests: demo catalogues on SQLite and PostgreSQL, a
 // connection as director, answers to messages and dialogs, the sample module server.
 #pragma once
+#include "VornTestMessages.h"
 #include "database/VornMessages.h"
 #include "database/dmdVorn.h"
 #include "platform/data/Database.h"
@@ -18,22 +19,7 @@
 
 namespace runtest {
 
-struct MessageLog
-{
-    QStringList texts;
-    QList<TMsgButton> answers;  // consumed in order; afterwards the first button offered
-    TMsgAnswerer previous;
-    MessageLog()
-    {
-        previous = SetMessageAnswerer([this](const TMsgRequest &r) {
-            texts << r.text;
-            if (!answers.isEmpty())
-                return answers.takeFirst();
-            return TMsgButton(r.buttons & -r.buttons);
-        });
-    }
-    ~MessageLog() { SetMessageAnswerer(previous); }
-};
+using vorntest::MessageLog;
 
 // Confirms a dialog as its user would: the parameter prompt through its OK button.
 inline int confirm(QDialog *d)
