@@ -1,6 +1,7 @@
 // Login, profiles, password change and the data module's helpers on real catalogues:
 // a fresh SQLite demo catalogue, and a PostgreSQL one when the test cluster is there.
 #include "catalogue/VornCatProcs.h"
+#include "VornTestCatalogue.h"
 #include "VornTestMessages.h"
 #include "database/VornMessages.h"
 #include "database/dmdVorn.h"
@@ -62,71 +63,13 @@ std::function<int(QDialog *)> newPassword(const QString &pw)
     };
 }
 
-QString createSqliteCatalogue(const QString &path)
-{
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "build");
-        db.setDatabaseName(path);
-        if (!db.open())
-            return db.lastError().text();
-        vorn::catalogue::CatalogueBuilder(vorn::catalogue::Dialect::Sqlite).build(db, true);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("build");
-    return {};
-}
+using vorntest::createSqliteCatalogue;
+using vorntest::pgAvailable;
+using vorntest::pgServer;
 
-bool pgAvailable() { return !qEnvironmentVariableIsEmpty("VORN_PG_PORT"); }
-QString pgServer() { return qEnvironmentVariable("VORN_PG_HOST") + ":" + qEnvironmentVariable("VORN_PG_PORT"); }
-
-// A PostgreSQL demo catalogue in a database of its own, dropped by the destructor.
-struct PgCatalogue
+struct PgCatalogue : vorntest::PgCatalogue
 {
-    QString name = "vorn_session_" + QUuid::createUuid().toString(QUuid::Id128).left(12);
-    bool ok = false;
-    PgCatalogue()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "pgadmin");
-            db.setHostName(qEnvironmentVariable("VORN_PG_HOST"));
-            db.setPort(qEnvironmentVariable("VORN_PG_PORT").toInt());
-            db.setUserName(qEnvironmentVariable("VORN_PG_USER"));
-            db.setPassword(qEnvironmentVariable("VORN_PG_PASSWORD"));
-            db.setDatabaseName("postgres");
-            ok = db.open() && db.exec("create database " + name).lastError().type() == QSqlError::NoError;
-            db.close();
-        }
-        QSqlDatabase::removeDatabase("pgadmin");
-        if (!ok)
-            return;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "pgbuild");
-            db.setHostName(qEnvironmentVariable("VORN_PG_HOST"));
-            db.setPort(qEnvironmentVariable("VORN_PG_PORT").toInt());
-            db.setUserName(qEnvironmentVariable("VORN_PG_USER"));
-            db.setPassword(qEnvironmentVariable("VORN_PG_PASSWORD"));
-            db.setDatabaseName(name);
-            ok = db.open();
-            if (ok)
-                vorn::catalogue::CatalogueBuilder(vorn::catalogue::Dialect::PostgreSql).build(db, true);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase("pgbuild");
-    }
-    ~PgCatalogue()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "pgdrop");
-            db.setHostName(qEnvironmentVariable("VORN_PG_HOST"));
-            db.setPort(qEnvironmentVariable("VORN_PG_PORT").toInt());
-            db.setUserName(qEnvironmentVariable("VORN_PG_USER"));
-            db.setPassword(qEnvironmentVariable("VORN_PG_PASSWORD"));
-            db.setDatabaseName("postgres");
-            if (db.open())
-                db.exec("drop database if exists " + name + " with (force)");
-        }
-        QSqlDatabase::removeDatabase("pgdrop");
-    }
+    PgCatalogue() : vorntest::PgCatalogue(QStringLiteral("vorn_session_")) {}
 };
 
 } // namespace
@@ -433,7 +376,7 @@ void TstSession::dataModule()
         if (!pgAvailable())
             QSKIP("no PostgreSQL test cluster");
         pg = std::make_unique<PgCatalogue>();
-        QVERIFY(pg->ok);
+        QVERIFY2(pg->error.isEmpty(), qPrintable(pg->error));
         db.params().setValue("SERVER NAME", pgServer());
         db.params().setValue("DATABASE NAME", pg->name);
         db.params().setValue("USER NAME", "director");

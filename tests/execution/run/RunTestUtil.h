@@ -1,6 +1,7 @@
 // Helpers of the report-run tests: demo catalogues on SQLite and PostgreSQL, a
 // connection as director, answers to messages and dialogs, the sample module server.
 #pragma once
+#include "VornTestCatalogue.h"
 #include "VornTestMessages.h"
 #include "database/VornMessages.h"
 #include "database/dmdVorn.h"
@@ -50,79 +51,15 @@ struct DialogScript
     ~DialogScript() { SetDialogRunner(previous); }
 };
 
-inline bool pgAvailable() { return !qEnvironmentVariableIsEmpty("VORN_PG_PORT"); }
-inline QString pgServer() { return qEnvironmentVariable("VORN_PG_HOST") + ":" + qEnvironmentVariable("VORN_PG_PORT"); }
-
-inline QSqlDatabase pgAdmin(const QString &conn, const QString &database)
-{
-    QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", conn);
-    db.setHostName(qEnvironmentVariable("VORN_PG_HOST"));
-    db.setPort(qEnvironmentVariable("VORN_PG_PORT").toInt());
-    db.setUserName(qEnvironmentVariable("VORN_PG_USER"));
-    db.setPassword(qEnvironmentVariable("VORN_PG_PASSWORD"));
-    db.setDatabaseName(database);
-    return db;
-}
-
-inline QString createSqliteCatalogue(const QString &path)
-{
-    QString error;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "build");
-        db.setDatabaseName(path);
-        if (!db.open())
-            error = db.lastError().text();
-        else
-            try {
-                vorn::catalogue::CatalogueBuilder(vorn::catalogue::Dialect::Sqlite).build(db, true);
-            } catch (const vorn::catalogue::BuildError &e) {
-                error = e.message();
-            }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("build");
-    return error;
-}
+using vorntest::pgAvailable;
+using vorntest::pgServer;
+using vorntest::pgAdmin;
+using vorntest::createSqliteCatalogue;
 
 // A PostgreSQL demo catalogue in a database of its own, dropped by the destructor.
-struct PgCatalogue
+struct PgCatalogue : vorntest::PgCatalogue
 {
-    QString name = "vorn_run_" + QUuid::createUuid().toString(QUuid::Id128).left(12);
-    QString error;
-    PgCatalogue()
-    {
-        {
-            QSqlDatabase db = pgAdmin("pgadmin", "postgres");
-            if (!db.open() || db.exec("create database " + name).lastError().type() != QSqlError::NoError)
-                error = db.lastError().text();
-            db.close();
-        }
-        QSqlDatabase::removeDatabase("pgadmin");
-        if (!error.isEmpty())
-            return;
-        {
-            QSqlDatabase db = pgAdmin("pgbuild", name);
-            if (!db.open())
-                error = db.lastError().text();
-            else
-                try {
-                    vorn::catalogue::CatalogueBuilder(vorn::catalogue::Dialect::PostgreSql).build(db, true);
-                } catch (const vorn::catalogue::BuildError &e) {
-                    error = e.message();
-                }
-            db.close();
-        }
-        QSqlDatabase::removeDatabase("pgbuild");
-    }
-    ~PgCatalogue()
-    {
-        {
-            QSqlDatabase db = pgAdmin("pgdrop", "postgres");
-            if (db.open())
-                db.exec("drop database if exists " + name + " with (force)");
-        }
-        QSqlDatabase::removeDatabase("pgdrop");
-    }
+    PgCatalogue() : vorntest::PgCatalogue(QStringLiteral("vorn_run_")) {}
 };
 
 // The program's connection and data module, connected as director.
