@@ -130,6 +130,18 @@ Database *Database::asDatabase(QObject *connection)
     throw DataError(QStringLiteral("This connection is not TDatabase"));
 }
 
+Database *Database::resolve(Database *given, const QString &name)
+{
+    if (given)
+        return given;
+    if (!name.trimmed().isEmpty()) {
+        if (Database *d = findDatabase(name.trimmed()))
+            return d;
+        throw DataError(QStringLiteral("Unknown database: %1").arg(name));
+    }
+    return defaultDatabase();
+}
+
 Database *Database::findDatabase(const QString &name)
 {
     Database *found = nullptr;  // an open connection of that name wins over a closed one

@@ -112,6 +112,9 @@ public:
     static Database *defaultDatabase();
     // A connection object as a Database; raises "This connection is not TDatabase".
     static Database *asDatabase(QObject *connection);
+    // The connection a dataset uses: the one given, else the one named (raises
+    // "Unknown database: <name>" when there is none), else the default connection.
+    static Database *resolve(Database *given, const QString &name);
     // A connection by its databaseName (case-insensitive), nullptr when unknown.
     static Database *findDatabase(const QString &name);
     static QList<Database *> databases();   // all of the session, in creation order

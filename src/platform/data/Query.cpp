@@ -17,14 +17,7 @@ Query::~Query() = default;
 
 Database *Query::database() const
 {
-    if (m_database)
-        return m_database;
-    if (!m_databaseName.trimmed().isEmpty()) {
-        if (Database *d = Database::findDatabase(m_databaseName.trimmed()))
-            return d;
-        throw DataError(QStringLiteral("Unknown database: %1").arg(m_databaseName));
-    }
-    return Database::defaultDatabase();
+    return Database::resolve(m_database, m_databaseName);
 }
 
 void Query::setSql(const QStringList &lines)
