@@ -8,7 +8,7 @@ pkgs=(
   unixodbc-dev tdsodbc odbc-postgresql libsqlite3-dev
   libfontconfig-dev libqscintilla2-qt6-dev libxlsxwriter-dev libcurl4-openssl-dev libshp-dev libzint-dev
   poppler-utils fonts-liberation2 fonts-dejavu
-  postgresql python3 python3-openpyxl xvfb xdg-utils
+  postgresql python3 python3-openpyxl xvfb xdg-utils openbox xdotool imagemagick qt6-translations-l10n
   python3-reportlab python3-xlsxwriter
 )
 missing=()
