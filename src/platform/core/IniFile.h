@@ -4,6 +4,7 @@
 #pragma once
 #include "platform/core/CodePage.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -37,17 +38,27 @@ public:
     void removeKey(const QString &section, const QString &key);
     void removeSection(const QString &section);
     void renameSection(const QString &from, const QString &to);
-    void clear() { m_sections.clear(); }
+    void clear();
 
 private:
     struct Entry { QString key; QString value; };
-    struct Section { QString name; std::vector<Entry> entries; };
+    struct Section
+    {
+        QString name;                  // null for the lines before the first section
+        std::vector<Entry> entries;    // file order
+        QHash<QString, qsizetype> at;  // case-folded key -> index in entries
+    };
     Section *findSection(const QString &name);
     const Section *findSection(const QString &name) const;
+    Section &addSection(const QString &name);
+    const Entry *findEntry(const QString &section, const QString &key) const;
+    void reindexSections();
 
     QString m_fileName;
     codepage::CodePage m_encoding = codepage::CodePage::Utf8;
-    std::vector<Section> m_sections;   // file order
+    std::vector<Section> m_sections;          // file order
+    QHash<QString, qsizetype> m_sectionAt;    // case-folded name -> index in m_sections
+    qsizetype m_nameless = -1;                // index of the nameless section, -1 when none
 };
 
 } // namespace vorn

@@ -16,6 +16,9 @@ private Q_SLOTS:
     void iniKeepsFileOrder();
     void iniRoundTrip_data();
     void iniRoundTrip();
+    void iniAwkwardNamesAndValues_data();
+    void iniAwkwardNamesAndValues();
+    void iniReadsOriginalFiles();
     void codePages();
     void settingsStore();
     void programName_data();
@@ -60,6 +63,64 @@ void TstCore::iniRoundTrip()
     QCOMPARE(b.sections(), (QStringList{"Демо", "Second"}));
     QCOMPARE(b.value("демо", "database name"), QString("База данных №1"));
     QCOMPARE(b.toBytes(), a.toBytes());
+}
+
+void TstCore::iniAwkwardNamesAndValues_data()
+{
+    // Grid layouts store column names as keys; remembered values keep their blanks.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("equals in name") << "Сумма=Итог" << "120";
+    QTest::newRow("semicolon first") << ";Примечание" << "80";
+    QTest::newRow("hash first") << "#Номер" << "40";
+    QTest::newRow("bracket first") << "[Код]" << "40";
+    QTest::newRow("quote first") << "\"Кавычки\" и \\" << "1";
+    QTest::newRow("blanks around name") << "  Клиент " << "200";
+    QTest::newRow("trailing blanks in value") << "Filter" << "ООО \"Ромашка\"   ";
+    QTest::newRow("leading blanks in value") << "Indent" << "   x";
+    QTest::newRow("value in quotes") << "Quoted" << "\"abc\"";
+    QTest::newRow("only blanks") << "Blank" << " ";
+    QTest::newRow("plain") << "SERVER NAME" << "srv";
+}
+
+void TstCore::iniAwkwardNamesAndValues()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    QTemporaryDir dir;
+    IniFile a;
+    a.setValue("Grid", "Before", "b");
+    a.setValue("Grid", name, value);
+    a.setValue("Grid", "After", "a");
+    QVERIFY(a.saveAs(dir.filePath("x.ini")));
+    IniFile b(dir.filePath("x.ini"));
+    QCOMPARE(b.keys("Grid"), (QStringList{"Before", name, "After"}));
+    QCOMPARE(b.value("Grid", name), value);
+    QCOMPARE(b.value("Grid", "After"), QString("a"));
+    // the settings store keeps them too
+    {
+        SettingsStore s("VornGen", dir.path());
+        s.writeString("Grids\\TfrmVornQryBro", name, value);
+    }
+    SettingsStore s("VornGen", dir.path());
+    QCOMPARE(s.valueNames("Grids\\TfrmVornQryBro"), QStringList{name});
+    QCOMPARE(s.readString("Grids\\TfrmVornQryBro", name), value);
+}
+
+void TstCore::iniReadsOriginalFiles()
+{
+    // Files written by hand or by the original program: blanks around '=' and
+    // comments go, a value in double quotes loses them, the first duplicate wins.
+    IniFile ini;
+    ini.loadFromBytes("; comment\r\n[Connections]\r\n  Demo = Demo  \r\nDefConnection=Demo\r\n"
+                      "[Demo]\r\nDriver = SQLITE\r\nDATABASE NAME=\"C:\\Data\\demo.db\"\r\n"
+                      "driver=MSSQL\r\n\"odd=name\r\n# tail\r\n");
+    QCOMPARE(ini.keys("Connections"), (QStringList{"Demo", "DefConnection"}));
+    QCOMPARE(ini.value("Connections", "demo"), QString("Demo"));
+    QCOMPARE(ini.value("Demo", "Driver"), QString("SQLITE"));
+    QCOMPARE(ini.value("Demo", "DATABASE NAME"), QString("C:\\Data\\demo.db"));
+    QCOMPARE(ini.value("Demo", "\"odd"), QString("name"));  // not a quoted name: read as before
+    QCOMPARE(ini.keys("Demo").size(), 3);
 }
 
 void TstCore::codePages()
