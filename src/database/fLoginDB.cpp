@@ -8,6 +8,8 @@
 #include "platform/data/DataError.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -30,6 +32,19 @@ static const QString kRecentValue = QStringLiteral("ResentConnection");
 static constexpr int kMaxLogins = 9;
 
 QString VornConnIniPath() { return vorn::sysinfo::executableDir() + QStringLiteral("/VornConn.ini"); }
+
+QString ToolConnIniPath()
+{
+    const QString here = QDir::current().filePath(QStringLiteral("VornConn.ini"));
+    return QFileInfo::exists(here) ? here : VornConnIniPath();
+}
+
+// Without a driver the connection would open (and create) an SQLite file named by
+// DATABASE NAME wherever the program happens to run.
+static QString MissingDriverText(const QString &profile)
+{
+    return QStringLiteral("В подключении \"%1\" не указан драйвер базы данных (Driver)").arg(profile);
+}
 
 TLoginProfiles::TLoginProfiles(Database *db, vorn::SettingsStore *store, const QString &iniPath)
     : m_db(db), m_store(store)
@@ -155,6 +170,13 @@ void TLoginProfiles::updateLoginList(const QString &login)
 
 bool TLoginProfiles::TryConnect(const QString &login, const QString &password, QString *firstError, bool *emptyPassword)
 {
+    if (m_db->driverName().isEmpty()) {
+        if (firstError)
+            *firstError = MissingDriverText(m_current);
+        if (emptyPassword)
+            *emptyPassword = false;
+        return false;
+    }
     m_db->params().setValue(QStringLiteral("USER NAME"), login);
     m_db->params().setValue(QStringLiteral("PASSWORD"), password);
     QString error;
@@ -192,6 +214,9 @@ bool TLoginProfiles::NewProfile(const QString &name, const QString &driver)
     const QString n = name.trimmed();
     if (n.isEmpty() || driver.isEmpty())
         return false;
+    // The current profile's edits are offered for saving while they are still in the
+    // connection: reloading the file below replaces them.
+    SaveModified();
     vorn::ConnectionParams p = Database::defaultParams(driver);
     if (driver.compare(u"MSSQL", Qt::CaseInsensitive) == 0)
         p.setValue(QStringLiteral("LANGDRIVER"), QStringLiteral("DBWINUS0"));
@@ -548,8 +573,9 @@ QString LoginDialogWith(Database *db, vorn::SettingsStore *store, const QString 
         QString error;
         bool emptyPassword = false;
         if (profiles.TryConnect(dlg.Login(), dlg.Password(), &error, &emptyPassword)) {
-            if (emptyPassword)
-                ChangePassword(db, false, true, parent);
+            // A login without a password works only once it has set one.
+            if (emptyPassword && !ChangePassword(db, false, true, parent))
+                break;
             profiles.SaveAfterConnect(dlg.Login());
             return profiles.CurrentProfile();
         }
@@ -574,6 +600,10 @@ bool ConnectFromProfileWith(Database *db, const QString &iniPath, const QString 
         return false;
     }
     TLoginProfiles::LoadProfileInto(ini, profile, db);
+    if (db->driverName().isEmpty()) {
+        ShowError(MissingDriverText(profile));
+        return false;
+    }
     db->params().setValue(QStringLiteral("USER NAME"), login);
     db->params().setValue(QStringLiteral("PASSWORD"), password);
     try {

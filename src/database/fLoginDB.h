@@ -26,6 +26,9 @@ class SettingsStore;
 
 // The profile file beside the executable.
 QString VornConnIniPath();
+// The profile file of the command-line tools: VornConn.ini in the current directory,
+// else the one beside the program.
+QString ToolConnIniPath();
 
 // The login's logic without widgets: what the dialog shows and changes.
 class TLoginProfiles

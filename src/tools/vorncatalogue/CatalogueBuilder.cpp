@@ -307,7 +307,10 @@ void CatalogueBuilder::build(QSqlDatabase &db, bool demo, const QString &adminLo
             runScript(db, script);
         if (demo)
             loadDemoLayouts(db);
-        if (m_dialect == Dialect::Sqlite)
+        // The demo has its own administrator; it gets no extra one without a password,
+        // which anybody who knows the demo could take. A new empty catalogue needs one:
+        // its first login is made to set a password.
+        if (m_dialect == Dialect::Sqlite && !(demo && adminPassword.isEmpty()))
             addSqliteAdmin(db, adminLogin.trimmed().isEmpty() ? QStringLiteral("admin") : adminLogin.trimmed(),
                            adminPassword);
     } catch (...) {

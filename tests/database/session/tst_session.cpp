@@ -15,6 +15,7 @@
 #include "tools/vorncatalogue/CatalogueBuilder.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -84,9 +85,12 @@ private Q_SLOTS:
     void loginListRule();
     void saveQuestionOnSwitch();
     void newAndDeleteProfile();
+    void newProfileKeepsEdits();
+    void profileWithoutDriver();
     void loginDialogAttempts_data();
     void loginDialogAttempts();
     void emptyPasswordForcesChange();
+    void cancelledForcedChangeLeavesNotConnected();
     void connectFromProfile();
     void passwordWithQuote();
     void dataModule_data();
@@ -197,7 +201,7 @@ void TstSession::saveQuestionOnSwitch()
     QCOMPARE(db.params().value("DATABASE NAME"), QString("b.db"));
     vorn::IniFile saved(m_ini);
     QCOMPARE(saved.value("One", "DATABASE NAME"), QString("changed.db"));
-    QCOMPARE(saved.value("One", "SERVER NAME"), QString(""));  // a blank, trimmed by the INI reader
+    QCOMPARE(saved.value("One", "SERVER NAME"), QString(" "));  // an emptied edit is stored as a blank
     QCOMPARE(saved.keys("One"), (QStringList{"Driver", "DATABASE NAME", "SERVER NAME"}));
     log.texts.clear();
     p.SelectProfile("One");  // nothing changed: no question
@@ -229,6 +233,49 @@ void TstSession::newAndDeleteProfile()
     QCOMPARE(p.Profiles(), QStringList{"Новая база"});
     QCOMPARE(p.CurrentProfile(), QString("Новая база"));
     QVERIFY(!vorn::IniFile(m_ini).hasSection("Вторая"));
+}
+
+void TstSession::newProfileKeepsEdits()
+{
+    writeIni("[Connections]\nEditConnections=True\nOne=One\n[One]\nDriver=SQLITE\nDATABASE NAME=a.db\n");
+    vorn::SettingsStore store("tst_session", m_dir.filePath("store7"));
+    Database db;
+    TLoginProfiles p(&db, &store, m_ini);
+    p.Load();
+    p.SelectProfile("One");
+    p.SetParam("DATABASE NAME", "edited.db");
+    MessageLog log;
+    log.answers = {TMsgButton::Yes};
+    QVERIFY(p.NewProfile("Две", "SQLITE"));
+    QCOMPARE(log.texts, QStringList{"Параметры подключения были изменены. Сохранить изменения?"});
+    QCOMPARE(p.CurrentProfile(), QString("Две"));
+    const vorn::IniFile ini(m_ini);
+    QCOMPARE(ini.value("One", "DATABASE NAME"), QString("edited.db"));
+    QCOMPARE(ini.value("One", "Driver"), QString("SQLITE"));
+    QCOMPARE(p.Profiles(), (QStringList{"One", "Две"}));
+}
+
+void TstSession::profileWithoutDriver()
+{
+    // A profile that lost its Driver line must not create an empty SQLite file in
+    // the current directory.
+    QTemporaryDir work;
+    const QString cwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(work.path()));
+    writeIni("[Connections]\nBroken=Broken\n[Broken]\nDATABASE NAME=stray.db\n");
+    vorn::SettingsStore store("tst_session", m_dir.filePath("store8"));
+    MessageLog log;
+    Database db;
+    QVERIFY(!ConnectFromProfileWith(&db, m_ini, "Broken", "director", "director"));
+    QCOMPARE(log.texts, QStringList{"В подключении \"Broken\" не указан драйвер базы данных (Driver)"});
+    DialogScript dialogs;
+    dialogs.steps << login("director", "director");
+    QCOMPARE(LoginDialogWith(&db, &store, m_ini), QString());
+    QCOMPARE(log.texts.size(), 2);
+    QCOMPARE(log.texts.last(), log.texts.first());
+    QVERIFY(!db.isOpen());
+    QVERIFY(!QFile::exists(work.filePath("stray.db")));
+    QVERIFY(QDir::setCurrent(cwd));
 }
 
 void TstSession::loginDialogAttempts_data()
@@ -270,15 +317,33 @@ void TstSession::loginDialogAttempts()
     }
 }
 
+// A copy of the demo catalogue with an administrator "novice" created without a password.
+static QString catalogueWithPasswordlessAdmin(const QString &demo, const QString &path)
+{
+    QFile::remove(path);
+    if (!QFile::copy(demo, path))
+        return QString();
+    {
+        QSqlDatabase raw = QSqlDatabase::addDatabase("QSQLITE", "novice");
+        raw.setDatabaseName(path);
+        raw.open();
+        QSqlQuery(raw).exec("INSERT INTO VornLogin (LoginName, IsRole, IsAdmin, PwdSalt, PwdHash) VALUES ('novice', 0, 1, '', '')");
+        raw.close();
+    }
+    QSqlDatabase::removeDatabase("novice");
+    return path;
+}
+
 void TstSession::emptyPasswordForcesChange()
 {
-    // "admin" has an empty password: a typed one fails, the empty retry connects,
+    // "novice" has an empty password: a typed one fails, the empty retry connects,
     // and the password dialog follows at once.
-    writeIni("[Connections]\nDemo=Demo\n[Demo]\nDriver=SQLITE\nDATABASE NAME=" + m_catalogue + "\n");
+    const QString catalogue = catalogueWithPasswordlessAdmin(m_catalogue, m_dir.filePath("novice.sqlite"));
+    writeIni("[Connections]\nDemo=Demo\n[Demo]\nDriver=SQLITE\nDATABASE NAME=" + catalogue + "\n");
     vorn::SettingsStore store("tst_session", m_dir.filePath("store6"));
     MessageLog log;
     DialogScript dialogs;
-    dialogs.steps << login("admin", "guess") << newPassword("S3cret'");
+    dialogs.steps << login("novice", "guess") << newPassword("S3cret'");
     {
         Database db;
         QCOMPARE(LoginDialogWith(&db, &store, m_ini), QString("Demo"));
@@ -287,8 +352,8 @@ void TstSession::emptyPasswordForcesChange()
     }
     Database db;
     db.setDriverName("SQLITE");
-    db.params().setValue("DATABASE NAME", m_catalogue);
-    db.params().setValue("USER NAME", "admin");
+    db.params().setValue("DATABASE NAME", catalogue);
+    db.params().setValue("USER NAME", "novice");
     db.params().setValue("PASSWORD", "");
     QVERIFY_THROWS_EXCEPTION(vorn::DataError, db.open());
     db.params().setValue("PASSWORD", "S3cret'");
@@ -300,6 +365,28 @@ void TstSession::emptyPasswordForcesChange()
     QVERIFY(!ChangePassword(&db, false, true));
     QVERIFY(ProgramEndRequested());
     ClearProgramEndRequest();
+}
+
+void TstSession::cancelledForcedChangeLeavesNotConnected()
+{
+    // Cancelling (or failing) the forced change leaves no connection, whether the
+    // dialog ran at start-up or from the menu.
+    const QString catalogue = catalogueWithPasswordlessAdmin(m_catalogue, m_dir.filePath("novice2.sqlite"));
+    writeIni("[Connections]\nDemo=Demo\n[Demo]\nDriver=SQLITE\nDATABASE NAME=" + catalogue + "\n");
+    vorn::SettingsStore store("tst_session", m_dir.filePath("store9"));
+    ClearProgramEndRequest();
+    MessageLog log;
+    DialogScript dialogs;
+    dialogs.steps << login("novice", "") << [](QDialog *d) {
+        return qobject_cast<TfPasswrd *>(d) ? int(QDialog::Rejected) : int(QDialog::Accepted);
+    };
+    Database db;
+    QCOMPARE(LoginDialogWith(&db, &store, m_ini), QString());
+    QCOMPARE(dialogs.shown, 2);
+    QVERIFY(!db.isOpen());
+    QVERIFY(ProgramEndRequested());  // honoured at start-up only
+    ClearProgramEndRequest();
+    QVERIFY(!store.valueExists("ResentConnections\\Demo", "0"));
 }
 
 void TstSession::connectFromProfile()
