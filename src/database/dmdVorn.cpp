@@ -225,7 +225,8 @@ void ExecCatalogueProc(const QString &procName, vorn::ParamList &params)
     // A name the procedure does not declare (a wrong prefix) must fail, not pass NULL.
     for (const vorn::Param &p : params)
         if (!proc.params().findParam(p.name()))
-            throw vorn::DataError(QStringLiteral("Procedure %1 has no parameter %2").arg(procName, p.name()));
+            throw vorn::DataError(QStringLiteral("У процедуры %1 нет параметра %2 (проверьте префикс параметров: Lookups, "
+                                                    "тег Vorn_prmPrefix)").arg(procName, p.name()));
     proc.execProc();
     for (int i = 0; i < params.count(); ++i)
         if (const vorn::Param *p = proc.params().findParam(params[i].name()))

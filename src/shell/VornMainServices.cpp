@@ -7,6 +7,7 @@
 #include "database/fLoginDB.h"
 #include "database/fPasswrd.h"
 #include "platform/data/Database.h"
+#include "platform/data/DataError.h"
 #include "shell/frVornGenAppMDIMain.h"
 
 #include <QCoreApplication>
@@ -52,6 +53,18 @@ void TMainWindowServices::CloseConnection()
     if (dmVorn())
         dmVorn()->CloseAll();
     mainDb()->close();
+}
+
+bool TMainWindowServices::CanReconnect() const { return !mainDb()->driverName().isEmpty(); }
+
+bool TMainWindowServices::Reconnect()
+{
+    try {
+        mainDb()->open();
+    } catch (const vorn::DataError &e) {
+        ShowError(e.message());
+    }
+    return mainDb()->isOpen();
 }
 
 void TMainWindowServices::ChangePassword()

@@ -3,6 +3,7 @@
 #include "database/VornMessages.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/core/SystemInfo.h"
+#include "platform/data/Database.h"
 #include "shell/VornCmndLine.h"
 #include "shell/frAboutMe.h"
 
@@ -14,6 +15,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTimer>
 
 static QPointer<TfrmVornGenAppMDImain> g_mainWindow;
 TfrmVornGenAppMDImain *frmVornGenAppMDImain() { return g_mainWindow; }
@@ -59,6 +61,13 @@ TfrmVornGenAppMDImain::TfrmVornGenAppMDImain(std::unique_ptr<TMainWindowServices
     buildMenus();
     updateConnectedState(false);
     g_mainWindow = this;
+    if (vorn::Database *db = m_services->Db())
+        connect(db, &vorn::Database::connectionLost, this, [this] {
+            if (!m_lostPending) {
+                m_lostPending = true;
+                QTimer::singleShot(0, this, &TfrmVornGenAppMDImain::ConnectionLost);
+            }
+        });
 }
 
 TfrmVornGenAppMDImain::~TfrmVornGenAppMDImain()
@@ -261,24 +270,57 @@ void TfrmVornGenAppMDImain::OnAfterConnect()
     Action("mnuImportSetup")->setEnabled(m_services->IsAdmin(true));
 }
 
+void TfrmVornGenAppMDImain::connectedAs(const QString &profile)
+{
+    m_ConnectionName = profile;
+    OnAfterConnect();
+    setWindowTitle(m_InitialCaption + QStringLiteral(" /") + m_ConnectionName + u'/');
+    QCoreApplication::postEvent(this, new QEvent(WM_OPEN_CATALOGUE));
+}
+
 void TfrmVornGenAppMDImain::OpenDatabase()
 {
     QString profile;
     const bool connected = m_services->LoginDialog(false, &profile);
     m_ConnectionName = profile;
-    if (connected) {
-        OnAfterConnect();
-        setWindowTitle(m_InitialCaption + QStringLiteral(" /") + m_ConnectionName + u'/');
-        QCoreApplication::postEvent(this, new QEvent(WM_OPEN_CATALOGUE));
-    }
+    if (connected)
+        connectedAs(profile);
 }
 
 void TfrmVornGenAppMDImain::CloseDatabase()
 {
-    if (!m_services->IsConnected())
+    // A connection the server dropped unnoticed is no longer open, but the window
+    // still shows it: closing must still reset the window.
+    if (!m_services->IsConnected() && !Action(QStringLiteral("mnuCloseDB"))->isEnabled())
         return;
     m_services->CloseConnection();
+    enterNotConnectedState();
+}
+
+void TfrmVornGenAppMDImain::ConnectionLost()
+{
+    // The action that met the broken connection is still showing its error (or
+    // unwinding under it): its windows must not close beneath it.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        QTimer::singleShot(100, this, &TfrmVornGenAppMDImain::ConnectionLost);
+        return;
+    }
+    m_lostPending = false;
+    if (m_services->IsConnected())
+        return;  // connected again meanwhile
+    const QString profile = m_ConnectionName;
+    m_services->CloseConnection();  // the data module's lists go with the connection
+    enterNotConnectedState();
+    if (m_startedByAutomation || !m_services->CanReconnect())
+        return;
+    if (Confirm(QStringLiteral("Соединение с базой данных потеряно. Подключиться снова?")) && m_services->Reconnect())
+        connectedAs(profile);
+}
+
+void TfrmVornGenAppMDImain::enterNotConnectedState()
+{
     setWindowTitle(m_InitialCaption);
+    m_ConnectionName.clear();
     for (int i = 0; i < 3; ++i)
         m_status->Panel(i)->clear();
     m_status->repaint();

@@ -27,6 +27,10 @@ public:
     virtual bool EndRequested() const;  // a cancelled forced password change asks the program to end
     virtual vorn::Database *Db() const; // the connection dbMain
     virtual void CloseConnection();
+    // After the server dropped the connection: whether it still knows how to reopen
+    // with the same parameters, and the reopen itself (errors are shown; true when open).
+    virtual bool CanReconnect() const;
+    virtual bool Reconnect();
     virtual void ChangePassword();
     virtual void ReadParamPrefix();
     virtual bool IsAdmin(bool refresh);
@@ -62,6 +66,9 @@ public:
     void OnAfterConnect();        // the connection's after-connect event
     void OpenDatabase();
     void CloseDatabase();
+    // The server dropped the connection: the window goes to the not-connected state
+    // and offers to connect again (once the failed action's message is answered).
+    void ConnectionLost();
     void DeleteUserSettings();
     void ShowAbout();
     void ExecuteDataCommand(TDataCommand cmd);
@@ -86,6 +93,8 @@ private:
     void buildMenus();
     void buildWindowMenu();
     void updateConnectedState(bool connected);
+    void enterNotConnectedState();
+    void connectedAs(const QString &profile);
     void afterLoginShown(bool connected, const QString &profile);
     QAction *addItem(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &key = {});
 
@@ -98,6 +107,7 @@ private:
     QString m_ConnectionName;     // profile in use, "" when not connected
     bool m_QuitRequested = false; // set by the automation Quit call
     bool m_startedByAutomation = false;
+    bool m_lostPending = false;   // a lost connection waits for ConnectionLost
 };
 
 // The program's main window while it exists.

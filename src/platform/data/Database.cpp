@@ -137,7 +137,7 @@ Database *Database::resolve(Database *given, const QString &name)
     if (!name.trimmed().isEmpty()) {
         if (Database *d = findDatabase(name.trimmed()))
             return d;
-        throw DataError(QStringLiteral("Unknown database: %1").arg(name));
+        throw DataError(QStringLiteral("Неизвестная база данных: %1").arg(name));
     }
     return defaultDatabase();
 }
@@ -307,7 +307,7 @@ void Database::open()
         db.setUserName(value("USER NAME"));
         db.setPassword(value("PASSWORD"));
     } else {
-        throw DataError(QStringLiteral("Unknown database driver '%1'").arg(m_driver));
+        throw DataError(QStringLiteral("Неизвестный драйвер базы данных \"%1\"").arg(m_driver));
     }
     if (!db.open()) {
         const QString err = sqlErrorText(db.lastError());
@@ -322,7 +322,7 @@ void Database::openSqlite()
 {
     const QString file = m_params.value(QStringLiteral("DATABASE NAME")).trimmed();
     if (file.isEmpty())
-        throw DataError(QStringLiteral("DATABASE NAME is empty"));
+        throw DataError(QStringLiteral("Не задан файл базы данных (DATABASE NAME)"));
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_qtName);
         db.setDatabaseName(file);
@@ -397,7 +397,7 @@ void Database::checkSqliteLogin()
                        "((PwdHash = '' AND ? = '') OR PwdHash = vorn_hash(PwdSalt, ?))"),
         nullptr, {login, pwd, pwd}, true);
     if (r.rowCount == 0)
-        throw DataError(QStringLiteral("Login failed for user '%1'.").arg(login));
+        throw DataError(QStringLiteral("Ошибка входа пользователя \"%1\".").arg(login));
 }
 
 void Database::close()
@@ -415,52 +415,91 @@ void Database::close()
         Q_EMIT closed();
 }
 
+DataError Database::lost(const QString &detail)
+{
+    close();
+    Q_EMIT connectionLost();
+    return DataError(QStringLiteral("Соединение с сервером потеряно: ") + detail);
+}
+
+void Database::requireOpen()
+{
+    if (isOpen())
+        return;
+    // Still registered but no longer open: the driver saw the server go away.
+    if (QSqlDatabase::contains(m_qtName))
+        throw lost(sqlErrorText(sqlDatabase().lastError()));
+    throw DataError(QStringLiteral("База данных \"%1\" не открыта").arg(m_name.isEmpty() ? m_qtName : m_name));
+}
+
+// SQLSTATE classes of a broken connection: 08 (connection exception) and the
+// PostgreSQL shutdown and termination codes 57P01-57P03.
+static bool connectionGone(const QSqlDatabase &db, const QSqlError &e)
+{
+    if (!db.isOpen())
+        return true;
+    const QString code = e.nativeErrorCode();
+    if (code.startsWith(QLatin1String("08")) || code == u"57P01" || code == u"57P02" || code == u"57P03")
+        return true;
+    const QString text = e.text();
+    return text.contains(QLatin1String("server closed the connection"), Qt::CaseInsensitive)
+           || text.contains(QLatin1String("no connection to the server"), Qt::CaseInsensitive)
+           || text.contains(QLatin1String("terminating connection"), Qt::CaseInsensitive)
+           || text.contains(QLatin1String("Communication link failure"), Qt::CaseInsensitive);
+}
+
+DataError Database::serverError(const QSqlError &error)
+{
+    const QString text = sqlErrorText(error);
+    if (QSqlDatabase::contains(m_qtName) && connectionGone(sqlDatabase(), error))
+        return lost(text);
+    return DataError(text);
+}
+
 void Database::startTransaction()
 {
-    if (!isOpen())
-        throw DataError(QStringLiteral("Database '%1' is not open").arg(m_name));
+    requireOpen();
     if (m_inTransaction)
-        throw DataError(QStringLiteral("A transaction is already active"));
+        throw DataError(QStringLiteral("Транзакция уже начата"));
     if (sqlite3 *h = sqliteHandle())
         sqlite::run(h, QStringLiteral("BEGIN"), nullptr, {}, false);
     else if (!sqlDatabase().transaction())
-        throw DataError(sqlErrorText(sqlDatabase().lastError()));
+        throw serverError(sqlDatabase().lastError());
     m_inTransaction = true;
 }
 
 void Database::commit()
 {
     if (!m_inTransaction)
-        throw DataError(QStringLiteral("No transaction is active"));
+        throw DataError(QStringLiteral("Транзакция не начата"));
     if (sqlite3 *h = sqliteHandle())
         sqlite::run(h, QStringLiteral("COMMIT"), nullptr, {}, false);
     else if (!sqlDatabase().commit())
-        throw DataError(sqlErrorText(sqlDatabase().lastError()));
+        throw serverError(sqlDatabase().lastError());
     m_inTransaction = false;
 }
 
 void Database::rollback()
 {
     if (!m_inTransaction)
-        throw DataError(QStringLiteral("No transaction is active"));
+        throw DataError(QStringLiteral("Транзакция не начата"));
     m_inTransaction = false;
     if (sqlite3 *h = sqliteHandle())
         sqlite::run(h, QStringLiteral("ROLLBACK"), nullptr, {}, false);
     else if (!sqlDatabase().rollback())
-        throw DataError(sqlErrorText(sqlDatabase().lastError()));
+        throw serverError(sqlDatabase().lastError());
 }
 
 ResultSet Database::execute(const QString &sql, const ParamList &params, bool fetch)
 {
-    if (!isOpen())
-        throw DataError(QStringLiteral("Database '%1' is not open").arg(m_name.isEmpty() ? m_qtName : m_name));
+    requireOpen();
     const QList<sqltext::ParamRef> refs = sqltext::findParams(sql);
     QList<QVariant> values;
     values.reserve(refs.size());
     for (const sqltext::ParamRef &r : refs) {
         const Param *p = params.findParam(r.name);
         if (!p)
-            throw DataError(QStringLiteral("Parameter '%1' not found").arg(r.name));
+            throw DataError(QStringLiteral("Параметр \"%1\" не найден").arg(r.name));
         values.append(p->typedValue());
     }
     const QString text = refs.isEmpty() ? sql : sqltext::toPositional(sql, refs);
@@ -471,8 +510,7 @@ ResultSet Database::execute(const QString &sql, const ParamList &params, bool fe
 
 void Database::checkSql(const QString &sql)
 {
-    if (!isOpen())
-        throw DataError(QStringLiteral("Database '%1' is not open").arg(m_name.isEmpty() ? m_qtName : m_name));
+    requireOpen();
     const QString text = sqltext::toPositional(sql, sqltext::findParams(sql));
     if (sqlite3 *h = sqliteHandle()) {
         const QByteArray utf8 = text.toUtf8();
@@ -485,7 +523,7 @@ void Database::checkSql(const QString &sql)
     }
     QSqlQuery q(sqlDatabase());
     if (!q.prepare(text))
-        throw DataError(sqlErrorText(q.lastError()));
+        throw serverError(q.lastError());
 }
 
 QVariant Database::selectValue(const QString &sql, const ParamList &params)
@@ -506,20 +544,15 @@ ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values,
         ok = q.exec(sql);
     } else {
         if (!q.prepare(sql))
-            throw DataError(sqlErrorText(q.lastError()));
+            throw serverError(q.lastError());
         for (const QVariant &v : values) {
             // Qt SQL needs a typed null to bind a NULL.
             q.addBindValue(v.isValid() ? v : QVariant(QMetaType::fromType<QString>()));
         }
         ok = q.exec();
     }
-    if (!ok) {
-        const QString err = sqlErrorText(q.lastError());
-        if (!db.isOpen() || err.contains(QLatin1String("server closed the connection"), Qt::CaseInsensitive)
-            || err.contains(QLatin1String("no connection to the server"), Qt::CaseInsensitive))
-            throw DataError(QStringLiteral("Соединение с сервером потеряно: ") + err);
-        throw DataError(err);
-    }
+    if (!ok)
+        throw serverError(q.lastError());
     ResultSet rs;
     rs.rowsAffected = q.numRowsAffected();
     if (!q.isSelect() || !fetch)
@@ -552,7 +585,7 @@ ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values,
         ++rs.rowCount;
     }
     if (q.lastError().isValid())
-        throw DataError(sqlErrorText(q.lastError()));
+        throw serverError(q.lastError());
     return rs;
 }
 
@@ -617,7 +650,7 @@ static ResultSet runOne(sqlite3 *db, const char *text, int len, const char **tai
         const char *pname = sqlite3_bind_parameter_name(st, i);
         if (!pname || pname[0] == '?') {
             if (pos >= positional.size())
-                throw DataError(QStringLiteral("Parameter count mismatch"));
+                throw DataError(QStringLiteral("Число параметров не совпадает с запросом"));
             bindValue(db, st, i, positional.at(pos++));
         } else if (named) {
             const Param *p = named->findParam(QString::fromUtf8(pname + 1));

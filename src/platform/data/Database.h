@@ -3,6 +3,7 @@
 // transactions, the session's default connection, and statement execution into a
 // client-side result that the datasets keep.
 #pragma once
+#include "platform/data/DataError.h"
 #include "platform/data/FieldType.h"
 #include "platform/data/Param.h"
 
@@ -14,6 +15,7 @@
 #include <QStringList>
 #include <QVariant>
 
+class QSqlError;
 struct sqlite3;
 
 namespace vorn {
@@ -97,6 +99,14 @@ public:
     void checkSql(const QString &sql);      // compiles the statement; raises the server's error
     QVariant selectValue(const QString &sql, const ParamList &params = {}); // first column of the first row
 
+    // Raises unless the connection is usable: "not open", or, when the server has
+    // dropped it since it opened, the lost-connection error (see serverError).
+    void requireOpen();
+    // The error to raise for a failed statement. When the server has dropped the
+    // connection, the connection is closed, connectionLost() is emitted and the text
+    // says so; otherwise it carries the server's text.
+    DataError serverError(const QSqlError &error);
+
     QSqlDatabase sqlDatabase() const;       // the underlying Qt connection
     sqlite3 *sqliteHandle() const;          // SQLite only, else nullptr
     QString connectionName() const { return m_qtName; } // Qt's connection name
@@ -122,9 +132,11 @@ public:
 Q_SIGNALS:
     void opened();
     void closed();
+    void connectionLost();   // the server dropped the connection (emitted after closed())
 
 private:
     void openSqlite();
+    DataError lost(const QString &detail);
     void registerSessionFunctions();
     void checkSqliteLogin();
     ResultSet executeQt(const QString &sql, const QList<QVariant> &values, bool fetch);

@@ -28,7 +28,7 @@ Dataset::~Dataset() = default;
 void Dataset::ensureActive() const
 {
     if (m_state == DatasetState::Inactive)
-        throw DataError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+        throw DataError(QStringLiteral("Операция невозможна для закрытого набора данных"));
 }
 
 void Dataset::setState(DatasetState s)
@@ -61,7 +61,7 @@ Field *Dataset::fieldByName(const QString &name) const
 {
     if (Field *f = findField(name))
         return f;
-    throw DataError(QStringLiteral("%1: Field '%2' not found").arg(objectName(), name));
+    throw DataError(QStringLiteral("%1: поле \"%2\" не найдено").arg(objectName(), name));
 }
 
 QStringList Dataset::fieldNames() const
@@ -75,7 +75,7 @@ QStringList Dataset::fieldNames() const
 Field *Dataset::addCalculatedField(const QString &name, FieldType type, int size)
 {
     if (isActive())
-        throw DataError(QStringLiteral("Cannot perform this operation on an open dataset"));
+        throw DataError(QStringLiteral("Операция невозможна для открытого набора данных"));
     m_persistent.push_back(std::make_unique<Field>(this, name, type, size, FieldKind::Calculated));
     return m_persistent.back().get();
 }
@@ -84,7 +84,7 @@ Field *Dataset::addLookupField(const QString &name, FieldType type, const QStrin
                                const QString &lookupKeyFields, const QString &lookupResultField, int size)
 {
     if (isActive())
-        throw DataError(QStringLiteral("Cannot perform this operation on an open dataset"));
+        throw DataError(QStringLiteral("Операция невозможна для открытого набора данных"));
     m_persistent.push_back(std::make_unique<Field>(this, name, type, size, FieldKind::Lookup));
     m_persistent.back()->setLookup(keyFields, lookupDataset, lookupKeyFields, lookupResultField);
     return m_persistent.back().get();
@@ -657,7 +657,7 @@ static KeyMatcher makeMatcher(const Dataset &ds, const QString &keyFields, const
     else
         vals << keyValues;
     if (vals.size() != names.size())
-        throw DataError(QStringLiteral("Locate: %1 key values for %2 key fields").arg(vals.size()).arg(names.size()));
+        throw DataError(QStringLiteral("Поиск записи: %1 значений для %2 ключевых полей").arg(vals.size()).arg(names.size()));
     for (int i = 0; i < names.size(); ++i) {
         const Field *f = ds.fieldByName(names.at(i));
         m.cols << f->index();
@@ -667,7 +667,7 @@ static KeyMatcher makeMatcher(const Dataset &ds, const QString &keyFields, const
         QVariant v = text ? (vals.at(i).isNull() ? QVariant() : QVariant(vals.at(i).toString()))
                           : fieldtype::convert(vals.at(i), t, &ok);
         if (!ok)
-            throw DataError(QStringLiteral("'%1' is not a valid value for field '%2'").arg(vals.at(i).toString(), f->fieldName()));
+            throw DataError(QStringLiteral("\"%1\" - неверное значение поля \"%2\"").arg(vals.at(i).toString(), f->fieldName()));
         // Integers are stored as int or qint64 depending on size: compare as qint64.
         if (fieldtype::isInteger(t) && !v.isNull())
             v = QVariant(v.toLongLong());
@@ -771,7 +771,7 @@ void Dataset::gotoBookmark(Bookmark b)
     const int row = b < 0 ? -1 : int(m_rowIds.indexOf(b));
     const int p = positionOfStorageRow(row);
     if (p < 0)
-        throw DataError(QStringLiteral("Record not found"));
+        throw DataError(QStringLiteral("Запись не найдена"));
     setPosition(p);
     m_bof = m_eof = false;
 }
@@ -826,20 +826,20 @@ void Dataset::setCurrentValue(int fieldIndex, const QVariant &v)
     bool ok = true;
     const QVariant typed = fieldtype::convert(v, f->dataType(), &ok);
     if (!ok)
-        throw DataError(QStringLiteral("'%1' is not a valid value for field '%2'").arg(v.toString(), f->fieldName()));
+        throw DataError(QStringLiteral("\"%1\" - неверное значение поля \"%2\"").arg(v.toString(), f->fieldName()));
     if (m_state == DatasetState::CalcFields && m_calcRow >= 0) {
         if (f->fieldKind() == FieldKind::Data)
-            throw DataError(QStringLiteral("Field '%1' cannot be modified").arg(f->fieldName()));
+            throw DataError(QStringLiteral("Поле \"%1\" нельзя изменить").arg(f->fieldName()));
         m_cols[fieldIndex][m_calcRow] = typed;
         return;
     }
     if (m_state != DatasetState::Edit && m_state != DatasetState::Insert) {
         if (f->isReadOnly() || f->fieldKind() != FieldKind::Data)
-            throw DataError(QStringLiteral("Field '%1' cannot be modified").arg(f->fieldName()));
+            throw DataError(QStringLiteral("Поле \"%1\" нельзя изменить").arg(f->fieldName()));
         edit();
     }
     if (f->isReadOnly())
-        throw DataError(QStringLiteral("Field '%1' cannot be modified").arg(f->fieldName()));
+        throw DataError(QStringLiteral("Поле \"%1\" нельзя изменить").arg(f->fieldName()));
     m_buffer[fieldIndex] = typed;
     m_modified = true;
     if (f->fieldKind() == FieldKind::Data)
@@ -855,7 +855,7 @@ void Dataset::setCurrentValue(int fieldIndex, const QVariant &v)
 void Dataset::checkCanModify(bool)
 {
     if (m_readOnly)
-        throw DataError(QStringLiteral("Cannot modify a read-only dataset"));
+        throw DataError(QStringLiteral("Набор данных открыт только для чтения"));
 }
 
 bool Dataset::internalPost(DatasetState, const QVariantList &, QVariantList &) { return false; }
@@ -934,12 +934,12 @@ void Dataset::post()
 {
     ensureActive();
     if (m_state != DatasetState::Edit && m_state != DatasetState::Insert)
-        throw DataError(QStringLiteral("Dataset not in edit or insert mode"));
+        throw DataError(QStringLiteral("Набор данных не в режиме редактирования или вставки"));
     if (events.beforePost)
         events.beforePost(this);
     for (const auto &f : m_fields)
         if (f->isRequired() && f->fieldKind() == FieldKind::Data && m_buffer.value(f->index()).isNull())
-            throw DataError(QStringLiteral("Field '%1' must have a value").arg(f->fieldName()));
+            throw DataError(QStringLiteral("Поле \"%1\" должно иметь значение").arg(f->fieldName()));
     const DatasetState st = m_state;
     QVariantList row = m_buffer;
     // The subclass writes the row back first: an error leaves state and data unchanged.
@@ -1011,7 +1011,7 @@ void Dataset::deleteRecord()
         return;
     }
     if (recordCount() == 0)
-        throw DataError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+        throw DataError(QStringLiteral("Операция невозможна для пустого набора данных"));
     checkBrowseMode();
     checkCanModify(false);
     if (events.beforeDelete)

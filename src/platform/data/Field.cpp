@@ -54,7 +54,7 @@ qint64 Field::asInteger() const
     bool ok = false;
     const qint64 i = v.toLongLong(&ok);
     if (!ok)
-        throw DataError(QStringLiteral("'%1' is not a valid integer value").arg(v.toString()));
+        throw DataError(QStringLiteral("\"%1\" - неверное целое число").arg(v.toString()));
     return i;
 }
 
@@ -68,7 +68,7 @@ double Field::asFloat() const
     if (!ok && v.metaType().id() == QMetaType::QString)
         d = QLocale().toDouble(v.toString(), &ok);
     if (!ok)
-        throw DataError(QStringLiteral("'%1' is not a valid floating point value").arg(v.toString()));
+        throw DataError(QStringLiteral("\"%1\" - неверное число с плавающей точкой").arg(v.toString()));
     return d;
 }
 
@@ -92,7 +92,7 @@ QDateTime Field::asDateTime() const
     bool ok = false;
     const QVariant c = fieldtype::convert(v, ftDateTime, &ok);
     if (!ok)
-        throw DataError(QStringLiteral("'%1' is not a valid date and time").arg(v.toString()));
+        throw DataError(QStringLiteral("\"%1\" - неверные дата и время").arg(v.toString()));
     return c.toDateTime();
 }
 

@@ -9,7 +9,7 @@ MemoryTable::MemoryTable(QObject *parent) : Dataset(parent) {}
 void MemoryTable::addFieldDef(const QString &name, FieldType type, int size, bool required)
 {
     if (isActive())
-        throw DataError(QStringLiteral("Cannot perform this operation on an open dataset"));
+        throw DataError(QStringLiteral("Операция невозможна для открытого набора данных"));
     m_defs.append({name, type, size, required});
 }
 
@@ -57,7 +57,7 @@ void MemoryTable::loadRows(const QList<QVariantList> &rows)
 void MemoryTable::internalOpen(RowData &out)
 {
     if (m_defs.isEmpty())
-        throw DataError(QStringLiteral("%1: no field definitions").arg(objectName()));
+        throw DataError(QStringLiteral("%1: нет описаний полей").arg(objectName()));
     for (const FieldDef &d : m_defs) {
         Field *f = makeField(d.name, d.type, d.size);
         f->setRequired(d.required);

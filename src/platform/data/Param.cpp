@@ -18,7 +18,7 @@ void Param::loadFromFile(const QString &fileName, FieldType type)
 {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
-        throw DataError(QStringLiteral("Cannot open file %1").arg(fileName));
+        throw DataError(QStringLiteral("Не удалось открыть файл %1").arg(fileName));
     const QByteArray data = f.readAll();
     if (type == ftMemo || type == ftFmtMemo)
         set(type, QString::fromUtf8(data));
@@ -33,7 +33,7 @@ QVariant Param::typedValue() const
     bool ok = true;
     QVariant v = fieldtype::convert(m_value, m_dataType, &ok);
     if (!ok)
-        throw DataError(QStringLiteral("'%1' is not a valid value for parameter '%2'")
+        throw DataError(QStringLiteral("\"%1\" - неверное значение параметра \"%2\"")
                             .arg(m_value.toString(), m_name));
     return v;
 }
@@ -55,7 +55,7 @@ Param &ParamList::paramByName(const QString &name)
 {
     if (Param *p = findParam(name))
         return *p;
-    throw DataError(QStringLiteral("Parameter '%1' not found").arg(name));
+    throw DataError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
 }
 
 void ParamList::assignNames(const QStringList &names)

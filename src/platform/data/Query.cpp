@@ -63,7 +63,7 @@ void Query::internalOpen(RowData &out)
         m_masterValues << x.value();
     ResultSet rs = db->execute(sqlText(), p, true);
     if (rs.columns.isEmpty())
-        throw DataError(QStringLiteral("Query does not return a result set"));
+        throw DataError(QStringLiteral("Запрос не возвращает набор данных"));
     for (const ResultColumn &c : rs.columns) {
         Field *f = makeField(c.name, c.type, c.size);
         f->setOrigin(c.origin);
@@ -123,16 +123,16 @@ void Query::masterChanged()
 void Query::checkCanModify(bool forEdit)
 {
     if (m_readOnly)
-        throw DataError(QStringLiteral("Cannot modify a read-only dataset"));
+        throw DataError(QStringLiteral("Набор данных открыт только для чтения"));
     if (isEditableList()) {
         if (forEdit && m_modifySql.trimmed().isEmpty())
             throw DataError(QStringLiteral("ModifySQL не заполненно "));
         return;
     }
     if (!m_requestLive)
-        throw DataError(QStringLiteral("Cannot modify a read-only dataset"));
+        throw DataError(QStringLiteral("Набор данных открыт только для чтения"));
     if (updateTable().isEmpty())
-        throw DataError(QStringLiteral("Cannot modify a read-only dataset"));
+        throw DataError(QStringLiteral("Набор данных открыт только для чтения"));
 }
 
 QString Query::updateTable() const
@@ -200,7 +200,7 @@ ParamList Query::statementParams(const QString &sql, const QVariantList &row, co
             if (!p.isBound())
                 p.setNull();
         } else {
-            throw DataError(QStringLiteral("Parameter '%1' not found").arg(name));
+            throw DataError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
         }
         out.add(p);
     }
@@ -281,7 +281,7 @@ bool Query::internalPost(DatasetState state, const QVariantList &oldRow, QVarian
     };
     const auto keyWhere = [&](const QVariantList &row) {
         if (keys.isEmpty())
-            throw DataError(QStringLiteral("No key fields for table %1").arg(table));
+            throw DataError(QStringLiteral("У таблицы %1 нет ключевых полей").arg(table));
         for (const QString &k : keys) {
             const Field *f = fieldByName(k);
             where << quoteName(columnName(f)) + QStringLiteral(" = ") + bind(f, row.value(f->index()));
@@ -301,7 +301,7 @@ bool Query::internalPost(DatasetState state, const QVariantList &oldRow, QVarian
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, assigns.join(QStringLiteral(", ")),
                                                                where.join(QStringLiteral(" AND ")));
         if (db->execute(sql, p, false).rowsAffected == 0)
-            throw DataError(QStringLiteral("Record not found or changed by another user"));
+            throw DataError(QStringLiteral("Запись не найдена или изменена другим пользователем"));
         return false;
     }
     for (int i = 0; i < fieldCount(); ++i) {
@@ -358,7 +358,7 @@ bool Query::internalDelete(const QVariantList &row)
     }
     const QStringList keys = keyFields();
     if (keys.isEmpty())
-        throw DataError(QStringLiteral("No key fields for table %1").arg(updateTable()));
+        throw DataError(QStringLiteral("У таблицы %1 нет ключевых полей").arg(updateTable()));
     QStringList where;
     ParamList p;
     int n = 0;
@@ -371,7 +371,7 @@ bool Query::internalDelete(const QVariantList &row)
     }
     const QString sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(updateTable(), where.join(QStringLiteral(" AND ")));
     if (db->execute(sql, p, false).rowsAffected == 0)
-        throw DataError(QStringLiteral("Record not found or changed by another user"));
+        throw DataError(QStringLiteral("Запись не найдена или изменена другим пользователем"));
     return false;
 }
 

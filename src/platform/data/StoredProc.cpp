@@ -96,15 +96,11 @@ ResultSet StoredProc::run()
 
 ResultSet StoredProc::runWithOutputBinding(Database *db, const QString &sql, const QList<int> &bound)
 {
-    if (!db->isOpen())
-        throw DataError(QStringLiteral("Database '%1' is not open").arg(db->databaseName()));
+    db->requireOpen();
     const bool mssql = db->dialect() == Database::Dialect::MsSql;
     QSqlQuery q(db->sqlDatabase());
     q.setForwardOnly(true);
-    const auto fail = [&q]() {
-        const QString t = q.lastError().databaseText().trimmed();
-        throw DataError(t.isEmpty() ? q.lastError().text() : t);
-    };
+    const auto fail = [&q, db]() { throw db->serverError(q.lastError()); };
     if (!q.prepare(sql))
         fail();
     for (int i = 0; i < bound.size(); ++i) {
@@ -173,7 +169,7 @@ void StoredProc::internalOpen(RowData &out)
 {
     ResultSet rs = run();
     if (rs.columns.isEmpty())
-        throw DataError(QStringLiteral("%1: the procedure returns no result set").arg(m_name));
+        throw DataError(QStringLiteral("%1: процедура не возвращает набор данных").arg(m_name));
     for (const ResultColumn &c : rs.columns) {
         Field *f = makeField(c.name, c.type, c.size);
         f->setOrigin(c.origin);

@@ -174,7 +174,7 @@ void FieldNumberEdit::commit()
     if (!ok)
         d = plain.replace(u',', u'.').toDouble(&ok);
     if (!ok) {
-        Q_EMIT dataError(QStringLiteral("'%1' is not a valid number").arg(t));
+        Q_EMIT dataError(QStringLiteral("\"%1\" - неверное число").arg(t));
         show_(hasFocus());
         return;
     }

@@ -188,7 +188,7 @@ private Q_SLOTS:
             delete db;
         } catch (const DataError &e) {
             QVERIFY(!accepted);
-            QCOMPARE(e.message(), QString("Login failed for user '%1'.").arg(login));
+            QCOMPARE(e.message(), QString("Ошибка входа пользователя \"%1\".").arg(login));
             QVERIFY_THROWS_EXCEPTION(DataError, Database::defaultDatabase());
         }
     }
