@@ -3,11 +3,22 @@
 #include "database/VornMessages.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/core/SystemInfo.h"
+#include "platform/core/WorkstationLocale.h"
+#include "platform/data/DataError.h"
+#include "platform/data/Database.h"
+#include "execution/Qrprevr.h"
+#include "platform/report/ReportPages.h"
 #include "shell/VornCmndLine.h"
+#include "shell/VornGenApp.h"
 #include "shell/frAboutMe.h"
 #include "shell/frVornGenAppMDIMain.h"
 
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -105,6 +116,11 @@ private Q_SLOTS:
     void menuEnabling_data();
     void menuEnabling();
     void closeDatabase();
+    void lostConnection_data();
+    void lostConnection();
+    void qtTextsInRussian();
+    void helpOnStandardOutput();
+    void savedReportFromFileManager();
     void automationShape();
     void statusBar();
     void dataDispatch();
@@ -284,8 +300,10 @@ void TstShell::closeDatabase()
     sub->show();
     QCoreApplication::sendPostedEvents(&w);
     calls.clear();
+    QCOMPARE(w.ConnectionName(), QString("Demo"));
     w.CloseDatabase();
     QCOMPARE(calls, (QStringList{"close", "forget"}));
+    QCOMPARE(w.ConnectionName(), QString());  // the automation server reports it
     QCOMPARE(w.windowTitle(), QString("Генератор отчётов Vorn"));
     QVERIFY(w.VornStatusBar()->Panel(0)->text().isEmpty());
     QVERIFY(w.Action("mnuOpenDB")->isEnabled());
@@ -294,6 +312,169 @@ void TstShell::closeDatabase()
     calls.clear();
     w.CloseDatabase();  // not connected: nothing
     QVERIFY(calls.isEmpty());
+}
+
+// The real connection dbMain on the PostgreSQL test cluster, opened from the menu.
+struct PgServices : TMainWindowServices
+{
+    int catalogueShown = 0;
+    bool LoginDialog(bool, QString *profile) override
+    {
+        vorn::Database *db = Db();
+        db->setDriverName("POSTGRESQL");
+        db->params().clear();
+        db->params().setValue("SERVER NAME", qEnvironmentVariable("VORN_PG_HOST") + ":" + qEnvironmentVariable("VORN_PG_PORT"));
+        db->params().setValue("DATABASE NAME", "postgres");
+        db->params().setValue("USER NAME", qEnvironmentVariable("VORN_PG_USER"));
+        db->params().setValue("PASSWORD", qEnvironmentVariable("VORN_PG_PASSWORD"));
+        db->params().setValue("APPLICATION NAME", "vorn_lost_test");
+        db->open();
+        *profile = "Сервер";
+        return db->isOpen();
+    }
+    void StartMessageReceiver() override {}
+    void ShowCatalogue() override { ++catalogueShown; }
+};
+
+static void killSession(const QString &application)
+{
+    {
+        QSqlDatabase k = QSqlDatabase::addDatabase("QPSQL", "killer");
+        k.setHostName(qEnvironmentVariable("VORN_PG_HOST"));
+        k.setPort(qEnvironmentVariable("VORN_PG_PORT").toInt());
+        k.setUserName(qEnvironmentVariable("VORN_PG_USER"));
+        k.setPassword(qEnvironmentVariable("VORN_PG_PASSWORD"));
+        k.setDatabaseName("postgres");
+        QVERIFY(k.open());
+        QSqlQuery q(k);
+        QVERIFY(q.exec("select count(pg_terminate_backend(pid)) from pg_stat_activity where application_name = '" + application + "'"));
+        QVERIFY(q.next() && q.value(0).toInt() == 1);
+        k.close();
+    }
+    QSqlDatabase::removeDatabase("killer");
+}
+
+void TstShell::lostConnection_data()
+{
+    QTest::addColumn<bool>("reconnect");  // the answer to "connect again?"
+    QTest::newRow("user declines") << false;
+    QTest::newRow("user reconnects") << true;
+}
+
+void TstShell::lostConnection()
+{
+    // The server drops the connection (an administrator ends the session): the
+    // failing action says so, then the window is not connected and can connect again.
+    if (qEnvironmentVariableIsEmpty("VORN_PG_PORT"))
+        QSKIP("VORN_PG_* not set: no PostgreSQL cluster");
+    QFETCH(bool, reconnect);
+    MessageLog log;
+    log.answer = reconnect ? TMsgButton::Yes : TMsgButton::No;
+    auto services = std::make_unique<PgServices>();
+    PgServices *pg = services.get();
+    VornCmndLine().Clear();
+    TfrmVornGenAppMDImain w(std::move(services));
+    QVERIFY(w.FormLoad(false));  // the login at start-up connects
+    QVERIFY(w.IsConnected());
+    QCOMPARE(w.windowTitle(), QString("Генератор отчётов Vorn /Сервер/"));
+    QVERIFY(w.Action("mnuCloseDB")->isEnabled());
+    killSession("vorn_lost_test");
+
+    QString error;
+    try {
+        pg->Db()->execute("select 1");
+    } catch (const vorn::DataError &e) {
+        error = e.message();
+    }
+    QVERIFY2(error.startsWith("Соединение с сервером потеряно"), qPrintable(error));
+    QTRY_VERIFY(log.texts.contains("Соединение с базой данных потеряно. Подключиться снова?"));
+    if (reconnect) {
+        QTRY_VERIFY(w.IsConnected());
+        QCOMPARE(w.windowTitle(), QString("Генератор отчётов Vorn /Сервер/"));
+        QCOMPARE(w.ConnectionName(), QString("Сервер"));
+        QVERIFY(w.Action("mnuCloseDB")->isEnabled());
+        QCOMPARE(pg->Db()->selectValue("select 41 + 1").toInt(), 42);
+    } else {
+        QVERIFY(!w.IsConnected());
+        QCOMPARE(w.windowTitle(), QString("Генератор отчётов Vorn"));
+        QCOMPARE(w.ConnectionName(), QString());
+        QVERIFY(w.VornStatusBar()->Panel(0)->text().isEmpty());
+        QVERIFY(w.Action("mnuOpenDB")->isEnabled());
+        QVERIFY(!w.Action("mnuCloseDB")->isEnabled());
+        QVERIFY(!w.Action("mnuReports")->isEnabled());
+        // and the user opens it again from the menu
+        w.OpenDatabase();
+        QVERIFY(w.IsConnected());
+        QCOMPARE(w.ConnectionName(), QString("Сервер"));
+    }
+    w.CloseDatabase();
+    QVERIFY(!w.IsConnected());
+}
+
+void TstShell::qtTextsInRussian()
+{
+    // Standard buttons and Qt's dialogs speak Russian once the locale rule is applied.
+    vorn::applyWorkstationLocale(QCoreApplication::instance());
+    QDialogButtonBox after(QDialogButtonBox::Yes | QDialogButtonBox::Cancel);
+    QCOMPARE(after.button(QDialogButtonBox::Yes)->text().remove('&'), QString("Да"));
+    QCOMPARE(after.button(QDialogButtonBox::Cancel)->text().remove('&'), QString("Отмена"));
+    QCOMPARE(QLocale().language(), QLocale::Russian);  // the tests run with LANG=ru_RU.UTF-8
+}
+
+void TstShell::helpOnStandardOutput()
+{
+    // The keys the program really accepts, printed without any window.
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    p.setProcessEnvironment(env);
+    p.start(qEnvironmentVariable("VORN_BINARY_DIR") + "/bin/VornGen", {"--help"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    for (const char *key : {"/cn:", "/u:", "/l:", "/p:", "/RunScript:", "/RunImport:", "/ImportFile:", "/h", "--help", ".vrp"})
+        QVERIFY2(out.contains(QLatin1String(key)), key);
+    QVERIFY(out.startsWith("Использование: VornGen"));
+}
+
+void TstShell::savedReportFromFileManager()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Отчёт за май.vrp");
+    {
+        vorn::report::ReportPages pages;
+        pages.setTitle("Отчёт за май");
+        vorn::report::ReportPage page;
+        page.size = QSizeF(210, 297);
+        vorn::report::PageItem item;
+        item.rect = QRectF(20, 20, 100, 10);
+        item.text = "Итого: 80 551 747,36";
+        item.font = pages.fontIndex({"Arial", 10});
+        page.items << item;
+        pages.appendPage(page);
+        pages.finish();
+        QString error;
+        QVERIFY2(pages.saveFile(file, &error), qPrintable(error));
+    }
+    // Only a saved report alone on the command line opens the preview.
+    QCOMPARE(SavedReportArgument({file}), QFileInfo(file).absoluteFilePath());
+    QCOMPARE(SavedReportArgument({file, "/cn:Демо"}), QString());
+    QCOMPARE(SavedReportArgument({"/cn:Демо"}), QString());
+    QCOMPARE(SavedReportArgument({dir.filePath("missing.vrp")}), QString());
+    MessageLog log;
+    QPointer<TQRRussianPreview> preview = ShowSavedReport(file);
+    QVERIFY(preview);
+    QVERIFY(preview->isVisible());
+    QCOMPARE(preview->Pages()->pageCount(), 1);
+    QCOMPARE(preview->Pages()->pageTexts(0), QStringList{"Итого: 80 551 747,36"});
+    for (vorn::Database *db : vorn::Database::databases())
+        QVERIFY(!db->isOpen());  // no connection was needed
+    QVERIFY(log.texts.isEmpty());
+    preview->close();
+    QTRY_VERIFY(preview.isNull());
+    QVERIFY(!ShowSavedReport(dir.filePath("missing.vrp")));
+    QCOMPARE(log.texts.size(), 1);
 }
 
 void TstShell::automationShape()

@@ -3,6 +3,7 @@
 // It never overwrites: a database that already holds a catalogue is refused.
 #include "tools/vorncatalogue/CatalogueBuilder.h"
 
+#include "platform/core/WorkstationLocale.h"
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -98,6 +99,7 @@ bool createServerDatabase(Dialect dialect, const QString &database, const Server
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    vorn::applyWorkstationLocale(&app);  // numbers and dates read and print as in the program
     QCoreApplication::setApplicationName(QStringLiteral("vorncatalogue"));
 
     QCommandLineParser parser;
@@ -120,7 +122,8 @@ int main(int argc, char *argv[])
                                                     "каталога (по умолчанию admin)."),
                                      QStringLiteral("login"));
     const QCommandLineOption passwordOpt(QStringLiteral("password"),
-                                         QStringLiteral("Пароль пользователя (для SQLITE - пароль администратора)."),
+                                         QStringLiteral("Пароль пользователя (для SQLITE - пароль администратора; с --demo без пароля "
+                                                        "отдельный администратор не создаётся, администратор демо - director)."),
                                          QStringLiteral("password"));
     const QCommandLineOption demoOpt(QStringLiteral("demo"),
                                      QStringLiteral("Добавить демонстрационные данные и каталог."));

@@ -30,7 +30,7 @@ int runCatalogueReport(const CatalogueReportJob &job)
     SetDialogRunner([](QDialog *) { return 0; });  // no window may wait for a person
     vorn::Database db;
     db.setDatabaseName(QStringLiteral("dbMain"));
-    const QString ini = job.iniFile.isEmpty() ? VornConnIniPath() : job.iniFile;
+    const QString ini = job.iniFile.isEmpty() ? ToolConnIniPath() : job.iniFile;
     if (!ConnectFromProfileWith(&db, ini, job.profile, job.login, job.password))
         return 1;
     TdmVorn dm;

@@ -2,10 +2,12 @@
 // connection) to a file in any output format, for batch jobs, tests and benchmarks.
 // Parameters given on the command line reach SQL as :Name and layouts as usrPARAM.Name.
 #include "tools/vornreport/CatalogueReport.h"
+#include "database/fLoginDB.h"
 #include "platform/report/ReportEngine.h"
 #include "platform/core/IniFile.h"
 #include "platform/report/ReportExport.h"
 
+#include "platform/core/WorkstationLocale.h"
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDate>
@@ -57,6 +59,7 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    vorn::applyWorkstationLocale(&app);  // numbers and dates read and print as in the program
     QApplication::setApplicationName(QStringLiteral("vornreport"));
     QApplication::setApplicationVersion(QStringLiteral(VORN_VERSION));
 
@@ -121,17 +124,16 @@ int main(int argc, char **argv)
     clock.start();
     QSqlDatabase db;
     if (cl.isSet(profileOpt)) {
-        QString iniName = cl.value(iniOpt);
-        if (iniName.isEmpty())
-            iniName = QFileInfo::exists(QStringLiteral("VornConn.ini")) ? QStringLiteral("VornConn.ini")
-                                                                      : QCoreApplication::applicationDirPath() + QStringLiteral("/VornConn.ini");
+        const QString iniName = cl.isSet(iniOpt) ? cl.value(iniOpt) : ToolConnIniPath();
         vorn::IniFile ini;
         if (!ini.load(iniName))
             return failWith(QStringLiteral("cannot read profile file %1").arg(iniName));
         const QString profile = cl.value(profileOpt);
         if (!ini.hasSection(profile))
             return failWith(QStringLiteral("no profile \"%1\" in %2").arg(profile, iniName));
-        const QString driver = ini.value(profile, QStringLiteral("Driver")).toUpper();
+        const QString driver = ini.value(profile, QStringLiteral("Driver")).trimmed().toUpper();
+        if (driver.isEmpty())
+            return failWith(QStringLiteral("В подключении \"%1\" не указан драйвер базы данных (Driver)").arg(profile));
         const QString server = ini.value(profile, QStringLiteral("SERVER NAME"));
         const QString database = ini.value(profile, QStringLiteral("DATABASE NAME"));
         db = QSqlDatabase::addDatabase(qtDriver(driver), QStringLiteral("dbMain"));

@@ -3,6 +3,7 @@
 #include "WScriptObject.h"
 #include "platform/core/CodePage.h"
 #include "platform/script/ScriptEngine.h"
+#include "platform/core/WorkstationLocale.h"
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -52,6 +53,7 @@ QString readScript(const QString &path, bool *ok)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    vorn::applyWorkstationLocale(&app);  // numbers and dates read and print as in the program
     QStringList args = app.arguments().mid(1);
     QString engineName;
     QString file;

@@ -194,6 +194,7 @@ private Q_SLOTS:
     void demoReports();
     void batch_data();
     void batch();
+    void batchLikeACronJob();
     void fromTheTree();
 
 private:
@@ -988,7 +989,7 @@ void TstReportRun::batch_data()
     QTest::newRow("other format by --format") << login + QStringList{"--format", "txt"} << "clients.out" << 0 << "Справочник клиентов";
     QTest::newRow("key not in the list") << login + QStringList{"-p", "Client=99999"} << "none.pdf" << 1 << "в списке нет значения 99999";
     QTest::newRow("wrong password") << QStringList{"--profile", "Demo", "-u", "director", "--password", "x"} << "none.pdf" << 1
-                                    << "Login failed for user 'director'.";
+                                    << "Ошибка входа пользователя \"director\".";
 }
 
 void TstReportRun::batch()
@@ -1029,6 +1030,43 @@ void TstReportRun::batch()
     const QString got = output.endsWith(".pdf") ? pdfText(out) : fileText(out);
     QVERIFY2(got.contains(text), qPrintable(err + got.left(500)));
     QCOMPARE(logCount(1, id), before + 1);  // a batch run is logged like any other
+}
+
+void TstReportRun::batchLikeACronJob()
+{
+    // A cron job: the machine's default LANG=C.UTF-8, the profile file in the working
+    // directory, no --ini. Dates typed as the program takes them, amounts printed as
+    // the program prints them.
+    QTemporaryDir work;
+    {
+        QFile f(work.filePath("VornConn.ini"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(("[Connections]\nКрон=Крон\n[Крон]\nDriver=SQLITE\nDATABASE NAME=" + m_sqlite + "\n").toUtf8());
+    }
+    int id = 0;
+    {
+        Session s("SQLITE", m_sqlite);
+        id = idOf("VornForm", "Продажи по регионам за период");
+    }
+    const QString out = work.filePath("sales.txt");
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *v : {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LANGUAGE"})
+        env.remove(v);
+    env.insert("LANG", "C.UTF-8");
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(work.path());
+    p.start(qEnvironmentVariable("VORN_BINARY_DIR") + "/bin/vornreport",
+            {"--report-id", QString::number(id), "--profile", "Крон", "-u", "director", "--password", "director",
+             "-p", "DateFrom=01.01.2025", "-p", "DateTo=31.03.2025", out});
+    QVERIFY(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QVERIFY2(p.exitCode() == 0, qPrintable(err));
+    const QString text = fileText(out);
+    QVERIFY2(text.contains("с 01.01.2025 по 31.03.2025"), qPrintable(text.left(600)));
+    // "80 551 747,36", never "80,551,747.36"
+    QVERIFY2(text.contains(QRegularExpression("\\d[ \\x{00A0}]\\d{3},\\d{2}")), qPrintable(text.left(1500)));
+    QVERIFY2(!text.contains(QRegularExpression("\\d,\\d{3}\\.\\d{2}")), qPrintable(text.left(1500)));
 }
 
 // ------------------------------------------------------------------ what a new user does
