@@ -33,7 +33,7 @@ QString errorDescription(int number)
     static const QHash<int, QString> table = {
         {5, QStringLiteral("Неправильный вызов или аргумент процедуры")},
         {6, QStringLiteral("Переполнение")},
-        {7, QStringLiteral("Не хватает памяти")},
+        {7, QStringLiteral("Недостаточно памяти")},
         {9, QStringLiteral("Индекс вне допустимого диапазона")},
         {10, QStringLiteral("Массив фиксирован или временно заблокирован")},
         {11, QStringLiteral("Деление на ноль")},

@@ -508,7 +508,7 @@ SafeArray::SafeArray(const QVector<Bound> &bounds) : m_bounds(bounds)
     for (const Bound &b : bounds) {
         if (b.count < 0) throw AutomationError(9);
         n *= b.count;
-        if (n > 100000000) throw AutomationError(7);
+        if (n > kMaxScriptArrayElements) throw AutomationError(7);
     }
     m_data.resize(int(bounds.isEmpty() ? 0 : n));
 }
@@ -540,7 +540,10 @@ void SafeArray::redimPreserve(const QVector<Bound> &nb)
         if (nb[i].count != m_bounds[i].count || nb[i].lower != m_bounds[i].lower) throw AutomationError(9);
     // The last dimension varies slowest, so its elements are a prefix of the data.
     qint64 n = 1;
-    for (const Bound &b : nb) n *= b.count;
+    for (const Bound &b : nb) {
+        n *= b.count;
+        if (n > kMaxScriptArrayElements) throw AutomationError(7);
+    }
     m_data.resize(int(n));
     m_bounds = nb;
 }

@@ -13,7 +13,7 @@ static thread_local QLocale *t_locale = nullptr;
 
 const QLocale &scriptLocale()
 {
-    if (!t_locale) t_locale = new QLocale(QLocale::system());
+    if (!t_locale) t_locale = new QLocale();   // the host's default locale
     return *t_locale;
 }
 
@@ -21,6 +21,12 @@ void setScriptLocale(const QLocale &locale)
 {
     if (!t_locale) t_locale = new QLocale(locale);
     else *t_locale = locale;
+}
+
+void checkScriptStringLength(qint64 length)
+{
+    if (length > kMaxScriptStringLength)
+        throw AutomationError(7);
 }
 
 double roundHalfEven(double d)
@@ -387,7 +393,11 @@ Variant concat(const Variant &a0, const Variant &b0)
     const Variant &a = a0.deref(), &b = b0.deref();
     if (a.isNull() && b.isNull()) return Variant::null();
     QString s = a.isNull() ? QString() : a.toString();
-    if (!b.isNull()) s += b.toString();
+    if (!b.isNull()) {
+        const QString t = b.toString();
+        checkScriptStringLength(qint64(s.size()) + t.size());
+        s += t;
+    }
     return Variant(std::move(s));
 }
 

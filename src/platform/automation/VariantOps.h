@@ -18,6 +18,14 @@ bool parseNumber(const QString &s, double *out);
 // Reads a date/time string in the script locale's short formats; false if not a date.
 bool parseDate(const QString &s, double *out);
 
+// The largest string and array a script may build. Beyond them the script gets
+// error 7 (out of memory) at once, before the memory is asked for: an absurd
+// String(n), Space(n), ReDim or a concatenation loop must not take the machine's
+// memory and end the whole program.
+constexpr qsizetype kMaxScriptStringLength = qsizetype(1) << 27;  // characters (256 MB)
+constexpr qint64 kMaxScriptArrayElements = qint64(1) << 24;       // elements (about 256 MB)
+void checkScriptStringLength(qint64 length);                      // raises error 7 beyond the limit
+
 // Banker's rounding to an integer (CInt/CLng rounding).
 double roundHalfEven(double d);
 

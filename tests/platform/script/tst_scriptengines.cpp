@@ -94,6 +94,9 @@ private Q_SLOTS:
     void interrupt();
     void host_data();
     void host();
+    void hostUnderCLocale();
+    void regexpGiveUpIsAnError_data();
+    void regexpGiveUpIsAnError();
 };
 
 void TstScriptEngines::registryNames_data()
@@ -220,6 +223,38 @@ void TstScriptEngines::errorPositions()
     QVERIFY(!site.errors[0].description.isEmpty());
 }
 
+void TstScriptEngines::regexpGiveUpIsAnError_data()
+{
+    // (a+)+b backtracks exponentially on the run of a's before it finds "ab" at the
+    // end: a matcher that gives up must say so, never answer "no match".
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("VBScript") << "VBScript"
+                              << "Set r = New RegExp : r.Pattern = \"(a+)+b\"\ns = String(40, \"a\") & \"c ab\"\n"
+                                 "On Error Resume Next\nx = r.Test(s) : Echo Err.Number : Err.Clear\n"
+                                 "Set m = r.Execute(s) : Echo Err.Number : Err.Clear\n"
+                                 "r.Pattern = \"a(b)\" : Echo r.Test(s), r.Execute(s)(0).FirstIndex, r.Test(\"xyz\"), Err.Number"
+                              << "28\n28\nTrue 42 False 0";
+    QTest::newRow("JScript") << "JScript"
+                             << "var s = Array(41).join('a') + 'c ab';\n"
+                                "try { Echo(String(/(a+)+b/.test(s))); } catch (ex) { Echo(ex.number & 0xFFFF); }\n"
+                                "try { Echo(String(/(a+)+b/g.exec(s))); } catch (ex) { Echo(ex.number & 0xFFFF); }\n"
+                                "var g = /a(b)/g; Echo(String(/a(b)/.test(s)), /a(b)/.exec(s).index, String(/q/.test(s)), g.exec('xab')[1], String(g.exec('xab')));"
+                             << "28\n28\ntrue 42 false b null";
+}
+
+void TstScriptEngines::regexpGiveUpIsAnError()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, script);
+    QFETCH(QString, output);
+    TestSite site;
+    auto e = runScript(engine, script, site);
+    QVERIFY2(site.errors.isEmpty(), qPrintable(site.errors.isEmpty() ? QString() : site.errors[0].description));
+    QCOMPARE(site.output(), output);
+}
+
 void TstScriptEngines::parseOrderAndEvaluate()
 {
     for (const QString &engine : {QStringLiteral("VBScript"), QStringLiteral("JScript")}) {
@@ -338,6 +373,30 @@ void TstScriptEngines::host()
     QString errText = QString::fromUtf8(p.readAllStandardError());
     if (err.startsWith(QLatin1Char('('))) QCOMPARE(errText, path + err);
     else QCOMPARE(errText, err);
+}
+
+void TstScriptEngines::hostUnderCLocale()
+{
+    // A batch job under the machine's default LANG=C.UTF-8 reads numbers and dates
+    // as the program does (ru_RU unless the workstation configures another locale).
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("l.vbs"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("WScript.Echo CDbl(\"1,5\") * 2, CStr(2.5)\n"
+            "d = CDate(\"02.03.2024\")\nWScript.Echo Day(d), Month(d), Year(d)\n"
+            "WScript.Echo GetLocale()\n");
+    f.close();
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *v : {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LANGUAGE"})
+        env.remove(QString::fromLatin1(v));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
+    p.start(qEnvironmentVariable("VORN_BINARY_DIR") + QStringLiteral("/bin/vornscript"), QStringList{path});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString());
+    QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), QStringLiteral("3 2,5\n2 3 2024\n1049\n"));
 }
 
 QTEST_GUILESS_MAIN(TstScriptEngines)

@@ -86,6 +86,10 @@ void TstVBScript::output_data()
     row("resume next enters if body", "On Error Resume Next\nIf 1 / 0 Then\n Echo \"inside\"\nEnd If\nEcho Err.Number", "inside\n11");
     row("regexp", "Set r = New RegExp : r.Pattern = \"^(\\w+)@(\\w+)\\.ru$\" : r.IgnoreCase = True : Echo r.Test(\"Ivan@Mail.RU\"), r.Replace(\"ivan@mail.ru\", \"$2:$1\")",
         "True mail:ivan");
+    row("out of memory is trappable", "On Error Resume Next : x = String(2000000000, \"a\") : Echo Err.Number, Err.Description, IsEmpty(x)",
+        "7 Недостаточно памяти True");
+    row("regexp empty matches", "Set r = New RegExp : r.Pattern = \"x*\" : r.Global = True : Echo r.Replace(\"abc\", \"-\"), r.Execute(\"ab\").Count",
+        "-a-b-c- 3");
     row("regexp matches", "Set r = New RegExp : r.Pattern = \"(\\d)(\\d)?\" : r.Global = True : Set ms = r.Execute(\"a12b3\") : For Each m In ms : s = s & m.FirstIndex & \":\" & m.Value & \":\" & m.SubMatches(0) & \"/\" & IsEmpty(m.SubMatches(1)) & \" \" : Next : Echo ms.Count, s",
         "2 1:12:1/False 4:3:3/True ");
     row("for step and exit", "For i = 10 To 1 Step -3 : s = s & i & \",\" : If i < 5 Then Exit For\nNext\nEcho s, i", "10,7,4, 4");
@@ -179,6 +183,16 @@ void TstVBScript::errors_data()
     row("syntax error stops all", "Echo 1\nIf Then", 1023, 1, 3, true);
     row("sub call parentheses", "Sub S(a, b)\nEnd Sub\nS(1, 2)", 1044, 2, 1, true);
     row("exit outside loop", "Exit Do", 1039, 0, 0, true);
+    // Absurd allocations are the script's error 7, not the end of the program.
+    row("huge String", "Echo 1\nx = String(2000000000, \"a\")", 7, 1, 0, false, "1");
+    row("huge Space", "x = Space(1500000000)", 7, 0, 0, false);
+    row("huge ReDim Preserve", "ReDim a(1)\nReDim Preserve a(400000000)", 7, 1, 0, false);
+    row("huge two-dimensional ReDim", "ReDim a(100000, 100000)", 7, 0, 0, false);
+    row("concatenation past the limit", "s = String(70000000, \"a\")\ns = s & s", 7, 1, 0, false);
+    row("concatenation assignment past the limit", "s = String(70000000, \"a\")\nt = s\ns = s & t & \"\"", 7, 2, 0, false);
+    // A pattern the matcher gives up on must not answer "no match" when one exists.
+    row("regexp backtracking limit", "Set r = New RegExp : r.Pattern = \"(a+)+b\"\nEcho r.Test(String(40, \"a\") & \"c ab\")", 28, 1, 0, false);
+    row("regexp backtracking limit in Replace", "Set r = New RegExp : r.Pattern = \"(a+)+b\" : r.Global = True\nx = r.Replace(\"ab \" & String(40, \"a\") & \"c ab\", \"-\")", 28, 1, 0, false);
 }
 
 void TstVBScript::errors()

@@ -8,6 +8,7 @@
 #include "platform/automation/VariantOps.h"
 #include <QJSEngine>
 #include <QJSValueIterator>
+#include <QRegularExpression>
 #include <cmath>
 
 namespace vorn::js {
@@ -127,6 +128,24 @@ public:
     }
 
 public Q_SLOTS:
+    // After the engine's matcher answered "no match": raises error 28 when that
+    // answer cannot be trusted, because the matcher gives up silently once it has
+    // backtracked past its limit. A second matcher decides: a match it finds, or its
+    // own giving up, means the first answer was not a real "no match".
+    void checkNoMatch(const QString &source, const QString &flags, const QString &subject, int from)
+    {
+        QRegularExpression::PatternOptions o = QRegularExpression::NoPatternOption;
+        if (flags.contains(u'i')) o |= QRegularExpression::CaseInsensitiveOption;
+        if (flags.contains(u'm')) o |= QRegularExpression::MultilineOption;
+        if (flags.contains(u's')) o |= QRegularExpression::DotMatchesEverythingOption;
+        const QRegularExpression re(source, o);
+        if (!re.isValid() || from < 0 || from > subject.size())
+            return;  // a pattern only the engine's own syntax allows: its answer stands
+        const QRegularExpressionMatch m = re.match(subject, from);
+        if (!m.isValid() || m.hasMatch())
+            throwJs(AutomationError(28));
+    }
+
     // 0: no such member, 1: call it (method or property with arguments), 2: read it
     int memberKind(int h, const QString &name)
     {
@@ -308,6 +327,16 @@ static const char *prelude = R"JS(
     global.VBArray.prototype.lbound = function (d) { return bridge.arrayInfo(this._h, 'lbound', [d]); };
     global.VBArray.prototype.ubound = function (d) { return bridge.arrayInfo(this._h, 'ubound', [d]); };
     global.VBArray.prototype.getItem = function () { return bridge.arrayInfo(this._h, 'getItem', Array.prototype.slice.call(arguments)); };
+    var nativeExec = RegExp.prototype.exec;
+    RegExp.prototype.exec = function (s) {
+        var subject = String(s);
+        var from = this.global || this.sticky ? this.lastIndex : 0;
+        var r = nativeExec.call(this, subject);
+        if (r === null && !this.sticky)
+            bridge.checkNoMatch(this.source, this.flags, subject, from);
+        return r;
+    };
+    RegExp.prototype.test = function (s) { return this.exec(s) !== null; };
     global.ScriptEngine = function () { return 'JScript'; };
     global.ScriptEngineMajorVersion = function () { return 5; };
     global.ScriptEngineMinorVersion = function () { return 8; };

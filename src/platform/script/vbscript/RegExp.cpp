@@ -1,5 +1,6 @@
 // RegExp, Matches, Match and SubMatches objects.
 #include "platform/script/vbscript/RegExp.h"
+#include "platform/automation/VariantOps.h"
 
 namespace vorn::vbs {
 
@@ -93,24 +94,49 @@ QRegularExpression RegExpObject::compiled()
     return re;
 }
 
-bool RegExpObject::test(const QString &s) { return compiled().match(s).hasMatch(); }
+// The first match at or after from. A pattern that backtracks past the matcher's
+// limit gives no answer at all (Qt marks the match invalid); taking that for "no
+// match" would be a wrong answer when a match exists, so the script gets error 28
+// (out of stack space), as a recursive matcher would have given.
+static QRegularExpressionMatch matchFrom(const QRegularExpression &re, const QString &s, qsizetype from)
+{
+    QRegularExpressionMatch m = re.match(s, from);
+    if (!m.isValid()) throw AutomationError(28);
+    return m;
+}
+
+// Calls f for each match in order; with global, the search goes on after each
+// match, one character further after an empty one (as JScript's lastIndex does).
+template<class F>
+static void forEachMatch(const QRegularExpression &re, const QString &s, bool global, F f)
+{
+    qsizetype pos = 0;
+    while (pos <= s.size()) {
+        const QRegularExpressionMatch m = matchFrom(re, s, pos);
+        if (!m.hasMatch()) break;
+        f(m);
+        if (!global) break;
+        const qsizetype end = m.capturedEnd(0);
+        pos = end > m.capturedStart(0) ? end : end + 1;
+        if (pos < s.size() && pos > 0 && s.at(pos - 1).isHighSurrogate() && s.at(pos).isLowSurrogate()) ++pos;
+    }
+}
+
+bool RegExpObject::test(const QString &s) { return matchFrom(compiled(), s, 0).hasMatch(); }
 
 Variant RegExpObject::execute(const QString &s)
 {
     QRegularExpression re = compiled();
     auto *ms = new Matches;
     Variant result(static_cast<DispatchObject *>(ms));
-    auto it = re.globalMatch(s);
-    while (it.hasNext()) {
-        QRegularExpressionMatch m = it.next();
+    forEachMatch(re, s, global, [&](const QRegularExpressionMatch &m) {
         auto *mo = new Match;
         mo->value = m.captured(0);
         mo->firstIndex = int(m.capturedStart(0));
         for (int g = 1; g <= re.captureCount(); ++g)
             mo->subs.append(m.capturedStart(g) < 0 ? Variant() : Variant(m.captured(g)));
         ms->items.append(Variant(static_cast<DispatchObject *>(mo)));
-        if (!global) break;
-    }
+    });
     return result;
 }
 
@@ -118,10 +144,8 @@ QString RegExpObject::replace(const QString &s, const QString &rep)
 {
     QRegularExpression re = compiled();
     QString out;
-    int last = 0;
-    auto it = re.globalMatch(s);
-    while (it.hasNext()) {
-        QRegularExpressionMatch m = it.next();
+    qsizetype last = 0;
+    forEachMatch(re, s, global, [&](const QRegularExpressionMatch &m) {
         out += s.mid(last, m.capturedStart(0) - last);
         // $1..$99, $&, $`, $', $$ as in JScript replacement strings
         for (int i = 0; i < rep.size(); ++i) {
@@ -143,17 +167,9 @@ QString RegExpObject::replace(const QString &s, const QString &rep)
             }
             out += c;
         }
-        last = int(m.capturedEnd(0));
-        if (m.capturedLength(0) == 0) {
-            // an empty match: keep the next character and move on
-            if (last < s.size()) out += s.at(last);
-            ++last;
-            if (!global) break;
-            // globalMatch advances by itself past empty matches
-            continue;
-        }
-        if (!global) break;
-    }
+        checkScriptStringLength(qint64(out.size()) + (s.size() - m.capturedEnd(0)));
+        last = m.capturedEnd(0);
+    });
     if (last < s.size()) out += s.mid(last);
     return out;
 }

@@ -483,7 +483,7 @@ FN(fSetLocale) { UNUSED; int old = vm.localeId;
         if (loc.language() == QLocale::C) throw AutomationError(5);
     } else {
         int id = v.toLong();
-        if (id == 0 || id == 1024 || id == 2048) loc = QLocale::system();
+        if (id == 0 || id == 1024 || id == 2048) loc = QLocale();  // the host's default regional settings
         else if (!localeFromLcid(id, &loc)) throw AutomationError(5);
     }
     vm.locale = loc;
@@ -492,7 +492,7 @@ FN(fSetLocale) { UNUSED; int old = vm.localeId;
     return Variant(old); }
 FN(fSgn) { UNUSED; const Variant &v = A(a, 0); if (v.isNull()) throw AutomationError(94); double d = v.toDouble(); return Variant::integer(int16_t(d > 0 ? 1 : d < 0 ? -1 : 0)); }
 FN(fSin) { UNUSED; return Variant(std::sin(A(a, 0).toDouble())); }
-FN(fSpace) { UNUSED; int k = A(a, 0).toLong(); if (k < 0) throw AutomationError(5); return Variant(QString(k, QLatin1Char(' '))); }
+FN(fSpace) { UNUSED; int k = A(a, 0).toLong(); if (k < 0) throw AutomationError(5); checkScriptStringLength(k); return Variant(QString(k, QLatin1Char(' '))); }
 FN(fSplit) { UNUSED; const Variant &v = A(a, 0); if (v.isNull()) throw AutomationError(94);
     QString s = v.toString(); QString d = has(a, n, 1) ? str(a, 1) : QStringLiteral(" ");
     int limit = has(a, n, 2) ? A(a, 2).toLong() : -1; int cmp = compareMode(a, n, 3);
@@ -511,7 +511,7 @@ FN(fSqr) { UNUSED; double d = A(a, 0).toDouble(); if (d < 0) throw AutomationErr
 FN(fStrComp) { UNUSED; const Variant &x = A(a, 0), &y = A(a, 1); if (x.isNull() || y.isNull()) return Variant::null();
     int c = x.toString().compare(y.toString(), compareMode(a, n, 2) ? Qt::CaseInsensitive : Qt::CaseSensitive);
     return Variant::integer(int16_t(c < 0 ? -1 : c > 0 ? 1 : 0)); }
-FN(fString) { UNUSED; int k = A(a, 0).toLong(); if (k < 0) throw AutomationError(5); const Variant &c = A(a, 1);
+FN(fString) { UNUSED; int k = A(a, 0).toLong(); if (k < 0) throw AutomationError(5); checkScriptStringLength(k); const Variant &c = A(a, 1);
     QChar ch; if (c.isString()) { if (c.rawString().isEmpty()) throw AutomationError(5); ch = c.rawString().at(0); }
     else { int code = c.toLong() % 256; if (code < 0) code += 256; ch = code < 128 ? QChar(code) : vorn::codepage::fromCp1251(QByteArray(1, char(code))).at(0); }
     return Variant(QString(k, ch)); }

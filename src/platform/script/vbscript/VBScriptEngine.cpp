@@ -10,8 +10,9 @@ namespace vorn::vbs {
 VBScriptEngine::VBScriptEngine() : m_vm(std::make_unique<Vm>())
 {
     m_vm->interruptFlag = nullptr;
-    // every engine starts with the system's regional settings; SetLocale changes only its own
-    m_vm->locale = QLocale::system();
+    // every engine starts with the host's regional settings (the default locale the
+    // program or tool set); SetLocale changes only its own
+    m_vm->locale = QLocale();
     m_vm->localeId = lcidOf(m_vm->locale);
     m_vm->compileDynamic = [this](const QString &t, bool e, Proc *s) { return compileDynamic(t, e, s); };
 }
@@ -166,6 +167,12 @@ bool VBScriptEngine::runProc(Proc *p, Variant *result)
         info.number = e.number();
         info.description = e.fullDescription();
         info.source = e.source();
+    } catch (const std::bad_alloc &) {
+        ok = false;
+        const AutomationError e(7);
+        info.number = e.number();
+        info.description = e.fullDescription();
+        info.source = runtimeErrorSource();
     } catch (const Interrupted &) {
         ok = false;
         info.number = InterruptedError;

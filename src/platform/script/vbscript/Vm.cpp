@@ -400,8 +400,9 @@ static inline void binaryOp(int op, Variant &a, Variant &b, int lit)
         }
         a = Variant(x);
     } else if (op == ops::Concat && ta == VarType::String && !b.isNull()) {
-        if (tb == VarType::String) a.rawStringRef() += b.rawString();
-        else a.rawStringRef() += b.deref().toString();
+        const QString t = tb == VarType::String ? b.rawString() : b.deref().toString();
+        checkScriptStringLength(qint64(a.rawString().size()) + t.size());
+        a.rawStringRef() += t;
         return;
     }
     switch (op) {
@@ -771,8 +772,9 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                     Variant &v = var(ins).deref();
                     const Variant &r = rhs.deref();
                     if (v.isString() && !r.isNull()) {
-                        if (r.isString()) v.rawStringRef() += r.rawString();
-                        else v.rawStringRef() += r.toString();
+                        const QString t = r.isString() ? r.rawString() : r.toString();
+                        checkScriptStringLength(qint64(v.rawString().size()) + t.size());
+                        v.rawStringRef() += t;
                     } else {
                         v = ops::concat(v, r);
                     }
@@ -801,6 +803,18 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
             } else {
                 finish();
                 throw;
+            }
+        } catch (const std::bad_alloc &) {
+            // Memory ran out inside the statement: the script's error 7, not the
+            // program's end. The statement's own temporaries are freed by now.
+            const AutomationError e(7);
+            if (resumeNext) {
+                setError(e);
+            } else {
+                const StmtPos *at = proc->statementAt(pc - 1);
+                RuntimeError re{e, at ? at->line : 0, at ? at->col : 0, proc->source};
+                finish();
+                throw re;
             }
         } catch (...) {
             finish();
