@@ -467,12 +467,17 @@ void Database::installCatalogueGuard()
         nullptr, {}, true);
     if (t.rowCount == 0)
         return;  // not a catalogue
+    // The rights view says it for the whole catalogue (roles included); a file that
+    // lacks it falls back to the login's own flag, and anything unreadable grants nothing.
     bool admin = false;
-    try {
-        const ResultSet r = sqlite::run(h, QStringLiteral("SELECT IsAdmin FROM vwVornIsAdmin"), nullptr, {}, true);
-        admin = r.rowCount > 0 && r.value(0, 0).toInt() > 0;
-    } catch (const DataError &) {
-        admin = false;  // a catalogue without its rights view grants nothing
+    for (const char *sql : {"SELECT IsAdmin FROM vwVornIsAdmin",
+                            "SELECT IsAdmin FROM VornLogin WHERE LoginName = vorn_login() COLLATE NOCASE"}) {
+        try {
+            const ResultSet r = sqlite::run(h, QString::fromLatin1(sql), nullptr, {}, true);
+            admin = r.rowCount > 0 && r.value(0, 0).toInt() > 0;
+            break;
+        } catch (const DataError &) {
+        }
     }
     m_session->guarded = !admin;
     if (sqlite3_set_authorizer(h, authorizeCatalogue, m_session) != SQLITE_OK)
