@@ -151,6 +151,8 @@ void TestParamAskMe::hostile_data()
                                          << "where d = '2025' or d = 01.02.2025";
     QTest::newRow("typed list of literals") << lite << "where n in (%%T%%)" << int(ptText) << "'a, b', 'it''s', 7"
                                             << "where n in ('a, b', 'it''s', 7)";
+    QTest::newRow("one literal, in a list and in a pattern") << lite << "where c in (%%T%%) and d like '%%T%%%'" << int(ptText)
+                                                              << "'value 1'" << "where c in ('value 1') and d like '''value 1''%'";
     QTest::newRow("list with a tail") << lite << "where n in (%%T%%)" << int(ptText) << "'a') or ('1'='1" << "!";
     QTest::newRow("lookup column list") << lite << "select %%T%% from t" << int(ptLookup) << "Code, Name"
                                         << "select Code, Name from t";
