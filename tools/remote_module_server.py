@@ -49,17 +49,40 @@ def stock(args):
 
 
 def echo(args):
-    """Shows what arrived: one row per parameter plus the connection arguments."""
+    """Shows what arrived: one row per parameter plus the connection arguments (of the
+    password only whether one came)."""
     rows = [(str(k), json.dumps(v, ensure_ascii=False)) for k, v in params_of(args[0]).items()]
-    rows += [("@server", args[2]), ("@database", args[3]), ("@user", args[4])]
+    rows += [("@server", args[2]), ("@database", args[3]), ("@user", args[4]),
+             ("@password", "given" if args[5] else "none")]
     return flat_result([(FT_STRING, "Name"), (FT_STRING, "Value")], rows)
+
+
+def totals(args):
+    """Whole numbers beyond 32 bits, as ledgers in kopecks have them."""
+    rows = [("Итого", 7000000000), ("Возврат", -3000000000), ("Остаток", 12)]
+    return flat_result([(FT_STRING, "Name"), (FT_INTEGER, "Kopecks")], rows)
+
+
+def huge(args):
+    """About 2 MB of rows, more than a small answer limit allows."""
+    return flat_result([(FT_STRING, "Text")], [("x" * 1000,)] * 2000)
+
+
+def slow(args):
+    """Answers only after a long while, for waiting and cancelling."""
+    time.sleep(float(params_of(args[0]).get("Seconds") or 20))
+    return flat_result([(FT_STRING, "A")], [("late",)])
 
 
 MODULES = {
     "vorn.stockserver": stock,
     "vorn.echo": echo,
+    "vorn.totals": totals,
+    "vorn.huge": huge,
+    "vorn.slow": slow,
     # deliberately broken answers, for checking the client
     "vorn.short": lambda a: [3, 0, FT_STRING, "A"],
+    "vorn.partialrow": lambda a: [2, 0, FT_STRING, "A", FT_INTEGER, "B", "x", 1, "y"],
     "vorn.nocolumns": lambda a: [0, 0],
     "vorn.badtype": lambda a: [1, 0, "x", "A", 1],
     "vorn.notarray": lambda a: {"a": 1},

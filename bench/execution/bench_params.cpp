@@ -30,7 +30,7 @@ int main(int argc, char **argv)
     TParamAskMeList list;
     for (int i = 0; i < 50; ++i)
         list.Add(QStringLiteral("P%1").arg(i), QString(), i % 2 ? ptText : ptInteger)->Value =
-            i % 2 ? QVariant(QStringLiteral("value %1").arg(i)) : QVariant(qint64(i));
+            i % 2 ? QVariant(QStringLiteral("'value %1'").arg(i)) : QVariant(qint64(i));  // a list item outside quotes
     QString sql = QStringLiteral("select * from T where 1 = 1");
     for (int i = 0; i < 50; ++i)
         sql += QStringLiteral("\n and C%1 in (%%P%1%%) and D%1 like '%%P%1%%%'").arg(i);

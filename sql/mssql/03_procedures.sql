@@ -42,27 +42,19 @@ GO
 -- Reports. The object passed in @IdQuery may be a query or a data module (the
 -- caller uses one parameter for both): the one whose name starts the report name
 -- wins, a query when both or neither match.
-CREATE PROCEDURE spVornFormAdd @Name nvarchar(255), @IdQuery int, @IdForm int OUTPUT AS
+CREATE PROCEDURE spVornFormAdd @Name nvarchar(255), @IdQuery int, @IdRemoteData int = 0, @IdForm int OUTPUT AS
   SET NOCOUNT ON;
   SET XACT_ABORT ON;
-  DECLARE @query bit = CASE WHEN EXISTS (SELECT 1 FROM VornQuery WHERE Id = @IdQuery) THEN 1 ELSE 0 END;
-  DECLARE @module bit = CASE WHEN EXISTS (SELECT 1 FROM VornRemoteData WHERE Id = @IdQuery) THEN 1 ELSE 0 END;
-  IF @query = 1 AND @module = 1
-    SET @query = CASE WHEN EXISTS (SELECT 1 FROM VornQuery q WHERE q.Id = @IdQuery
-                                     AND LEFT(@Name, LEN(q.Name)) = q.Name)
-                        OR NOT EXISTS (SELECT 1 FROM VornRemoteData r WHERE r.Id = @IdQuery
-                                         AND LEFT(@Name, LEN(r.Name)) = r.Name)
-                      THEN 1 ELSE 0 END;
   BEGIN TRANSACTION;
   INSERT INTO VornForm (Numm, Name, IdDestination, IdTypExec)
   VALUES ((SELECT COALESCE(MAX(Numm), 0) + 1 FROM VornForm), @Name, 0, 1);
   SET @IdForm = SCOPE_IDENTITY();
-  IF @query = 1
+  IF COALESCE(@IdQuery, 0) > 0
     INSERT INTO VornFrm2Qry (IdForm, Numm, IdQuery, IdRemoteData, IsMaster, QueryShortName)
-    VALUES (@IdForm, 1, @IdQuery, NULL, 0, N'Query1');
-  ELSE IF @module = 1
+    SELECT @IdForm, 1, q.Id, NULL, 0, N'Query1' FROM VornQuery q WHERE q.Id = @IdQuery;
+  ELSE IF COALESCE(@IdRemoteData, 0) > 0
     INSERT INTO VornFrm2Qry (IdForm, Numm, IdQuery, IdRemoteData, IsMaster, QueryShortName)
-    VALUES (@IdForm, 1, NULL, @IdQuery, 0, N'Query1');
+    SELECT @IdForm, 1, NULL, r.Id, 0, N'Query1' FROM VornRemoteData r WHERE r.Id = @IdRemoteData;
   COMMIT TRANSACTION;
 GO
 

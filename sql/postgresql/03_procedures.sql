@@ -39,27 +39,19 @@ $$;
 -- Reports. The object passed in p_IdQuery may be a query or a data module (the
 -- caller uses one argument for both): the one whose name starts the report name
 -- wins, a query when both or neither match.
-CREATE FUNCTION spVornFormAdd(p_Name varchar, p_IdQuery integer, OUT p_IdForm integer)
+CREATE FUNCTION spVornFormAdd(p_Name varchar, p_IdQuery integer, p_IdRemoteData integer DEFAULT 0,
+                              OUT p_IdForm integer)
 LANGUAGE plpgsql AS $$
-DECLARE
-  v_query boolean := EXISTS (SELECT 1 FROM VornQuery WHERE Id = p_IdQuery);
-  v_module boolean := EXISTS (SELECT 1 FROM VornRemoteData WHERE Id = p_IdQuery);
 BEGIN
   INSERT INTO VornForm (Numm, Name, IdDestination, IdTypExec)
   VALUES ((SELECT COALESCE(MAX(Numm), 0) + 1 FROM VornForm), p_Name, 0, 1)
   RETURNING Id INTO p_IdForm;
-  IF v_query AND v_module THEN
-    v_query := EXISTS (SELECT 1 FROM VornQuery q WHERE q.Id = p_IdQuery
-                         AND left(p_Name, length(q.Name)) = q.Name)
-               OR NOT EXISTS (SELECT 1 FROM VornRemoteData r WHERE r.Id = p_IdQuery
-                                AND left(p_Name, length(r.Name)) = r.Name);
-  END IF;
-  IF v_query THEN
+  IF COALESCE(p_IdQuery, 0) > 0 THEN
     INSERT INTO VornFrm2Qry (IdForm, Numm, IdQuery, IdRemoteData, IsMaster, QueryShortName)
-    VALUES (p_IdForm, 1, p_IdQuery, NULL, 0, 'Query1');
-  ELSIF v_module THEN
+    SELECT p_IdForm, 1, q.Id, NULL, 0, 'Query1' FROM VornQuery q WHERE q.Id = p_IdQuery;
+  ELSIF COALESCE(p_IdRemoteData, 0) > 0 THEN
     INSERT INTO VornFrm2Qry (IdForm, Numm, IdQuery, IdRemoteData, IsMaster, QueryShortName)
-    VALUES (p_IdForm, 1, NULL, p_IdQuery, 0, 'Query1');
+    SELECT p_IdForm, 1, NULL, r.Id, 0, 'Query1' FROM VornRemoteData r WHERE r.Id = p_IdRemoteData;
   END IF;
 END $$;
 

@@ -32,22 +32,18 @@ INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornGrpNumm', '@Numm i
 -- uses one parameter for both): the one whose name starts the report name wins,
 -- a query when both or neither match.
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornFormAdd',
-'@Name varchar in, @IdQuery int in, @IdForm int out',
+'@Name varchar in, @IdQuery int in, @IdRemoteData int in, @IdForm int out',
 'INSERT INTO VornAdminCheck (Denied) SELECT 1 FROM vwVornIsAdmin WHERE IsAdmin = 0;
 INSERT INTO VornForm (Numm, Name, IdDestination, IdTypExec)
  VALUES ((SELECT COALESCE(MAX(Numm), 0) + 1 FROM VornForm), @Name, 0, 1);
 INSERT INTO VornFrm2Qry (IdForm, Numm, IdQuery, IdRemoteData, IsMaster, QueryShortName)
  SELECT (SELECT MAX(Id) FROM VornForm), 1, q.Id, NULL, 0, ''Query1''
  FROM VornQuery q
- WHERE q.Id = @IdQuery
-   AND (substr(@Name, 1, length(q.Name)) = q.Name
-        OR NOT EXISTS (SELECT 1 FROM VornRemoteData r
-                       WHERE r.Id = @IdQuery AND substr(@Name, 1, length(r.Name)) = r.Name));
+ WHERE q.Id = @IdQuery AND @IdQuery > 0;
 INSERT INTO VornFrm2Qry (IdForm, Numm, IdQuery, IdRemoteData, IsMaster, QueryShortName)
  SELECT (SELECT MAX(Id) FROM VornForm), 1, NULL, r.Id, 0, ''Query1''
  FROM VornRemoteData r
- WHERE r.Id = @IdQuery
-   AND NOT EXISTS (SELECT 1 FROM VornFrm2Qry WHERE IdForm = (SELECT MAX(Id) FROM VornForm));
+ WHERE r.Id = @IdRemoteData AND COALESCE(@IdQuery, 0) <= 0;
 SELECT MAX(Id) AS IdForm FROM VornForm');
 
 INSERT INTO VornProcedure (Name, Params, Body) VALUES ('spVornFormDel', '@IdForm int in',

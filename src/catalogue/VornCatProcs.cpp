@@ -36,7 +36,10 @@ int call(const char *proc, std::initializer_list<In> inputs, const char *output)
 
 int CatGrpAdd(const QString &grpName) { return call("spVornGrpAdd", {{"GrpName", grpName}}, "IdGrp"); }
 void CatGrpDel(int idGrp) { call("spVornGrpDel", {{"IdGrp", idGrp}}, nullptr); }
-int CatFormAdd(const QString &name, int idQuery) { return call("spVornFormAdd", {{"Name", name}, {"IdQuery", idQuery}}, "IdForm"); }
+int CatFormAdd(const QString &name, int idQuery, int idRemoteData)
+{
+    return call("spVornFormAdd", {{"Name", name}, {"IdQuery", idQuery}, {"IdRemoteData", idRemoteData}}, "IdForm");
+}
 void CatFormDel(int idForm) { call("spVornFormDel", {{"IdForm", idForm}}, nullptr); }
 int CatFrm2QryNumm(int idForm) { return call("spVornFrm2QryNumm", {{"IdForm", idForm}}, "Numm"); }
 int CatQueryAdd(const QString &name, int idForm) { return call("spVornQueryAdd", {{"Name", name}, {"IdForm", idForm}}, "IdQuery"); }

@@ -5,7 +5,9 @@
 
 int CatGrpAdd(const QString &grpName);
 void CatGrpDel(int idGrp);
-int CatFormAdd(const QString &name, int idQuery);
+// A new report whose first source is the query idQuery or, when that is 0, the data
+// module idRemoteData (both 0: no source); ids of the two kinds overlap.
+int CatFormAdd(const QString &name, int idQuery, int idRemoteData = 0);
 void CatFormDel(int idForm);
 int CatFrm2QryNumm(int idForm);
 int CatQueryAdd(const QString &name, int idForm);

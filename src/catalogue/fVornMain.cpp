@@ -1053,7 +1053,8 @@ void TfrmVornMain::NewFrm()
         const QString source = SelectValue(QStringLiteral("select Name from ") +
                                            (query ? QStringLiteral("VornQuery") : QStringLiteral("VornRemoteData")) +
                                            QStringLiteral(" where Id=") + id(n->Rec.ObjectId)).toString();
-        idForm = CatFormAdd(UniqueName(source, QStringLiteral("VornForm"), QStringLiteral("Name")), n->Rec.ObjectId);
+        const QString name = UniqueName(source, QStringLiteral("VornForm"), QStringLiteral("Name"));
+        idForm = query ? CatFormAdd(name, n->Rec.ObjectId, 0) : CatFormAdd(name, 0, n->Rec.ObjectId);
     }
     BuildTree(true);
     if (TVornTreeNode *r = FindNode(vnkReport, vnbReports, idForm, idForm))

@@ -5,6 +5,7 @@
 #include "platform/data/DataSource.h"
 #include "platform/data/Database.h"
 #include "platform/data/Query.h"
+#include "platform/data/SqlDialect.h"
 #include "platform/data/StoredProc.h"
 
 #include <QPointer>
@@ -164,6 +165,8 @@ bool TdmVorn::IsAdmin(bool refresh)
         m_isAdmin = params[0].value().toInt() > 0;
         m_isAdminKnown = true;
     } catch (const std::exception &e) {
+        // A check that failed grants nothing: the flag of a previous login must not stay.
+        m_isAdmin = false;
         m_isAdminKnown = false;
         ShowError(QStringLiteral("Error Execute spVornGetIsAdmin\r\n") + QString::fromUtf8(e.what()));
     }
@@ -236,10 +239,14 @@ void ExecCatalogueProc(const QString &procName, vorn::ParamList &params)
 
 QString QuotedSql(const QString &text)
 {
-    // Doubling keeps a name with an apostrophe from ending the literal early.
-    QString q = text;
-    q.replace(u'\'', QStringLiteral("''"));
-    return u'\'' + q + u'\'';
+    // Doubling keeps a name with an apostrophe from ending the literal early; SQL
+    // Server gets N'...' so Cyrillic survives a database whose collation is not Cyrillic.
+    Database::Dialect d = Database::Dialect::Sqlite;
+    try {
+        d = Database::defaultDatabase()->dialect();
+    } catch (const vorn::DataError &) {
+    }
+    return vorn::dialect::quotedString(d, text);
 }
 
 void ConfirmSaveChanges(Dataset *ds)

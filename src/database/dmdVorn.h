@@ -85,5 +85,5 @@ void OpenFormDataSets(QObject *window);
 void SetOrderBy(vorn::Dataset *ds, const QString &orderBy);
 // Yes posts, No cancels, Cancel throws EAbort; an unmodified edit is cancelled.
 void ConfirmSaveChanges(vorn::Dataset *ds);
-// The text between single quotes for built SQL, embedded quotes doubled.
+// The text as a string literal for built SQL, embedded quotes doubled (N'...' on SQL Server).
 QString QuotedSql(const QString &text);

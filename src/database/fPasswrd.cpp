@@ -3,6 +3,7 @@
 #include "database/VornMessages.h"
 #include "platform/data/DataError.h"
 #include "platform/data/Database.h"
+#include "platform/data/SqlDialect.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -63,17 +64,12 @@ void TfPasswrd::accept()
     QDialog::accept();
 }
 
-static QString quoted(const QString &s)
-{
-    QString q = s;
-    q.replace(u'\'', QStringLiteral("''"));
-    return u'\'' + q + u'\'';
-}
-
 QString SpPasswordStatement(bool askOld, const QString &oldPw, const QString &newPw)
 {
-    return QStringLiteral("Exec sp_password ") + (askOld ? quoted(oldPw) : QStringLiteral("NULL")) +
-           QStringLiteral(", ") + quoted(newPw);
+    using D = vorn::Database::Dialect;
+    return QStringLiteral("Exec sp_password ") +
+           (askOld ? vorn::dialect::quotedString(D::MsSql, oldPw) : QStringLiteral("NULL")) + QStringLiteral(", ") +
+           vorn::dialect::quotedString(D::MsSql, newPw);
 }
 
 void SetServerPassword(vorn::Database *db, bool askOld, const QString &oldPw, const QString &newPw)
@@ -98,7 +94,7 @@ void SetServerPassword(vorn::Database *db, bool askOld, const QString &oldPw, co
             }
             probe.close();
         }
-        db->execSql(QStringLiteral("ALTER ROLE CURRENT_USER PASSWORD ") + quoted(newPw));
+        db->execSql(QStringLiteral("ALTER ROLE CURRENT_USER PASSWORD ") + vorn::dialect::quotedString(D::PostgreSql, newPw));
         break;
     }
     case D::Sqlite: {
@@ -113,6 +109,8 @@ void SetServerPassword(vorn::Database *db, bool askOld, const QString &oldPw, co
             sql += QStringLiteral(" AND PwdHash = vorn_hash(PwdSalt, :old)");
             add("old", oldPw);
         }
+        // The login's own row, through the program: allowed under the catalogue guard.
+        vorn::Database::CatalogueWrites own(db);
         if (db->execSql(sql, p) <= 0)
             throw vorn::DataError(QStringLiteral("Неверный старый пароль"));
         break;

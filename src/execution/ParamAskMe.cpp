@@ -9,8 +9,11 @@
 #include "platform/data/DataSource.h"
 #include "platform/data/MemoryTable.h"
 #include "platform/data/Query.h"
+#include "platform/data/SqlDialect.h"
 
+#include <QHash>
 #include <QLocale>
+#include <QRegularExpression>
 
 const char *const kParamsValueSection = "VORN_PARAMS_VALUE";
 
@@ -176,27 +179,167 @@ QStringList ScanMacros(const QString &sql)
     return names;
 }
 
+// Macro substitution. A macro is plain text insertion, but what a user typed must
+// stay data: the SQL text is cut into regions by the server's quoting rules, and each
+// value is made safe for the region its macro stands in. Inside a literal or quoted
+// name the closing quote is doubled; inside a comment a value may not end the comment.
+// In code, a value of a free-typed parameter (text, password) must be a number, a date
+// or a list of numbers and quoted literals; lookup values (the author's own data) and
+// integers go in as they are. Last, the statement must keep the shape its author gave
+// it: as many statements, comments and literals (plus those of list values) as before.
+
+static QString macroError(const QString &name)
+{
+    return QStringLiteral("Значение параметра %1 нельзя подставить в текст SQL: оно меняет структуру запроса "
+                          "(закрывает кавычки или комментарий, добавляет оператор)").arg(name);
+}
+
+// A number, a date, or a comma-separated list of numbers and complete '...' literals.
+static bool isPlainValueList(const QString &value)
+{
+    static const QRegularExpression number(QStringLiteral(R"(^[+-]?\d+(\.\d+)?([eE][+-]?\d+)?$)"));
+    static const QRegularExpression date(QStringLiteral(R"(^\d{1,4}[./-]\d{1,2}[./-]\d{1,4}( \d{1,2}:\d{2}(:\d{2})?)?$)"));
+    static const QRegularExpression literal(QStringLiteral(R"(^N?'([^']|'')*'$)"));
+    const QString v = value.trimmed();
+    if (v.isEmpty() || number.match(v).hasMatch() || date.match(v).hasMatch())
+        return true;
+    // Commas inside a literal do not separate items: walk the text.
+    QStringList items;
+    QString current;
+    bool inQuote = false;
+    for (const QChar c : v) {
+        if (c == u'\'')
+            inQuote = !inQuote;  // a doubled quote toggles twice
+        if (c == u',' && !inQuote) {
+            items << current.trimmed();
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    items << current.trimmed();
+    for (const QString &item : items)
+        if (!number.match(item).hasMatch() && !literal.match(item).hasMatch())
+            return false;
+    return true;
+}
+
+static bool isFreeTyped(const TParamAskMe &p)
+{
+    return p.IdParTyp == ptText || p.IdParTyp == ptPassword || p.IdParTyp > ptPassword;
+}
+
 QString SubstituteMacros(const QString &sql, const TParamAskMeList &list)
 {
-    QString text = sql;
-    QStringList done;  // every occurrence goes at the first replacement
-    for (const QString &name : ScanMacros(sql)) {
-        if (done.contains(name))
-            continue;
-        done << name;
-        const TParamAskMe *p = list.FindOrNull(name);
-        if (!p)
-            continue;
-        QString value;
-        if (p->ValueKind == vkString)
-            value = p->Value.toString();
-        else if (p->ValueKind == vkInteger)
-            value = QString::number(p->Value.toLongLong());
-        else
-            continue;
-        text.replace(QStringLiteral("%%") + name + QStringLiteral("%%"), value, Qt::CaseInsensitive);
+    vorn::Database::Dialect d = vorn::Database::Dialect::Sqlite;
+    try {
+        if (vorn::Database *db = list.Database())
+            d = db->dialect();
+    } catch (const vorn::DataError &) {
     }
-    return text;
+    return SubstituteMacros(sql, list, vorn::dialect::quoting(d));
+}
+
+QString SubstituteMacros(const QString &sql, const TParamAskMeList &list, vorn::sqltext::Quoting quoting)
+{
+    using vorn::sqltext::RegionKind;
+    // Which parameter a macro name stands for: names match the text without regard to
+    // case, so the first name of the text found in the list serves every spelling.
+    QHash<QString, const TParamAskMe *> byName;
+    for (const QString &name : ScanMacros(sql)) {
+        const QString key = name.toLower();
+        if (byName.contains(key))
+            continue;
+        const TParamAskMe *p = list.FindOrNull(name);
+        if (p && (p->ValueKind == vkString || p->ValueKind == vkInteger))
+            byName.insert(key, p);
+    }
+    if (byName.isEmpty())
+        return sql;
+
+    const QList<vorn::sqltext::Region> regions = vorn::sqltext::regions(sql, quoting);
+    auto regionAt = [&](qsizetype pos) -> const vorn::sqltext::Region & {
+        for (const auto &r : regions)
+            if (pos >= r.begin && pos < r.end)
+                return r;
+        return regions.last();
+    };
+    QString out;
+    out.reserve(sql.size());
+    int addedLiterals = 0;
+    qsizetype at = 0;
+    for (;;) {
+        const qsizetype open = sql.indexOf(QStringLiteral("%%"), at);
+        if (open < 0)
+            break;
+        const qsizetype close = sql.indexOf(QStringLiteral("%%"), open + 2);  // ScanMacros vouched for it
+        const QString name = sql.mid(open + 2, close - open - 2);
+        out += QStringView(sql).mid(at, open - at);
+        at = close + 2;
+        const TParamAskMe *p = byName.value(name.toLower());
+        if (!p) {
+            out += QStringView(sql).mid(open, at - open);
+            continue;
+        }
+        QString value = p->ValueKind == vkInteger ? QString::number(p->Value.toLongLong()) : p->Value.toString();
+        const vorn::sqltext::Region &r = regionAt(open);
+        const bool within = at <= r.end;  // the macro lies inside one region
+        switch (within ? r.kind : RegionKind::Code) {
+        case RegionKind::String:
+            value.replace(u'\'', QStringLiteral("''"));
+            break;
+        case RegionKind::EscapeString:
+            value.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("''"));
+            break;
+        case RegionKind::QuotedName: {
+            const QChar q = sql.at(r.begin);
+            value.replace(q, QString(2, q));
+            break;
+        }
+        case RegionKind::BracketName:
+            if (quoting == vorn::sqltext::Quoting::MsSql)
+                value.replace(u']', QStringLiteral("]]"));
+            else if (value.contains(u']'))
+                throw EParamAskMe(macroError(p->ParName));
+            break;
+        case RegionKind::DollarString: {
+            const qsizetype tagEnd = sql.indexOf(u'$', r.begin + 1);
+            if (value.contains(sql.mid(r.begin, tagEnd - r.begin + 1)))
+                throw EParamAskMe(macroError(p->ParName));
+            break;
+        }
+        case RegionKind::LineComment:
+            if (value.contains(u'\n') || value.contains(u'\r'))
+                throw EParamAskMe(macroError(p->ParName));
+            break;
+        case RegionKind::BlockComment:
+            if (value.contains(QStringLiteral("*/")) || value.contains(QStringLiteral("/*")))
+                throw EParamAskMe(macroError(p->ParName));
+            break;
+        case RegionKind::Code:
+            if (p->ValueKind == vkString && isFreeTyped(*p) && !isPlainValueList(value))
+                throw EParamAskMe(QStringLiteral("Значение параметра %1 подставляется в текст SQL вне кавычек: "
+                                                 "допускаются только число, дата или список значений в кавычках")
+                                      .arg(p->ParName));
+            addedLiterals += vorn::sqltext::shape(value, quoting).literals;
+            break;
+        }
+        out += value;
+    }
+    out += QStringView(sql).mid(at);
+
+    const vorn::sqltext::Shape before = vorn::sqltext::shape(sql, quoting);
+    const vorn::sqltext::Shape after = vorn::sqltext::shape(out, quoting);
+    if (after.statements != before.statements || after.comments != before.comments ||
+        after.literals != before.literals + addedLiterals || (after.unterminated && !before.unterminated)) {
+        // name the parameters that were substituted; the check cannot tell which one did it
+        QStringList names;
+        for (const TParamAskMe *p : byName)
+            names << p->ParName;
+        names.sort();
+        throw EParamAskMe(macroError(names.join(QStringLiteral(", "))));
+    }
+    return out;
 }
 
 // -- display text
@@ -334,7 +477,12 @@ QVariant CoerceToParamType(const QVariant &v, int idParTyp)
 
 bool ApplyParamsToQuery(vorn::Query &query, const TParamAskMeList &list)
 {
-    query.setSql(SubstituteMacros(query.sqlText(), list));
+    vorn::Database::Dialect d = vorn::Database::Dialect::Sqlite;
+    try {
+        d = query.database()->dialect();
+    } catch (const vorn::DataError &) {
+    }
+    query.setSql(SubstituteMacros(query.sqlText(), list, vorn::dialect::quoting(d)));
     query.prepare();
     bool allFound = true;
     for (vorn::Param &qp : query.params()) {

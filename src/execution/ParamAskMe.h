@@ -2,6 +2,8 @@
 // their types, value kinds and starting values, remembered values in the per-user
 // store, macro substitution and typed binding into SQL, and the "usrPARAM" dataset.
 #pragma once
+#include "platform/data/SqlText.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -132,8 +134,12 @@ void StoreRememberedValue(const TParamAskMe &p, vorn::SettingsStore &store);
 // The macros ("%%Name%%") of an SQL text in order of appearance; raises
 // "Error of syntax of macro" for an unclosed, empty or blank-padded name.
 QStringList ScanMacros(const QString &sql);
-// The text with each macro naming a vkString or vkInteger parameter replaced by its value.
+// The text with each macro naming a vkString or vkInteger parameter replaced by its
+// value, made safe for where the macro stands (see the .cpp); raises EParamAskMe for a
+// value that would change the statement's structure. Without quoting rules, those of
+// the list's connection are used.
 QString SubstituteMacros(const QString &sql, const TParamAskMeList &list);
+QString SubstituteMacros(const QString &sql, const TParamAskMeList &list, vorn::sqltext::Quoting quoting);
 
 // The value as display text, by kind ("" for vkNone).
 QString ParamValueText(const TParamAskMe &p);

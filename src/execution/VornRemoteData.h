@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QString>
+#include <QUrl>
 #include <QVariantList>
 
 class TQueryListItem;
@@ -18,10 +19,22 @@ QByteArray RemoteRequestBody(const TQueryListItem &item, const QJsonValue &param
 // The parameter argument: null for no parameters, else [[ParName, Value], ...]
 // (the array positions stand for the indices 1..n of the original).
 QJsonValue RemoteParamArgument(const TParamAskMeList *params);
+// Where the module answers: http://ComputerName:Port/GetData, or ComputerName itself
+// when it is written as a URL ("https://host:port").
+QUrl RemoteModuleUrl(const TQueryListItem &item);
+// The database password travels only where nobody can read it on the way: to an
+// https address or to this computer (loopback). Elsewhere the argument is empty.
+bool RemoteUrlMayCarryPassword(const QUrl &url);
+// The largest answer accepted, in bytes: VORN_GETDATA_MAX_MB megabytes (default 200).
+qint64 RemoteAnswerLimit();
 // Posts the request and returns the result array; raises the server's or the
-// transport's error text.
-QJsonArray CallRemoteGetData(const TQueryListItem &item, const QByteArray &body, int timeoutMs = 30000);
+// transport's error text, and refuses an answer larger than maxBytes (0: no limit).
+// In a program with windows a progress box with "Отмена" lets the user stop waiting.
+QJsonArray CallRemoteGetData(const TQueryListItem &item, const QByteArray &body, int timeoutMs = 30000,
+                             qint64 maxBytes = RemoteAnswerLimit());
 // Fills an empty memory table from the result (element 1 = array position 0):
-// N columns, types and names, then R rows of N values. A short or malformed array
-// raises a clear error and leaves the table closed.
+// N columns, types and names, then R rows of N values. A short or malformed array,
+// and values that do not make whole rows, raise a clear error and leave the table
+// closed. An integer column holding a value its type cannot (beyond 32 bits, or with
+// a fraction) becomes a 64-bit or floating column, so no value is cut.
 void DecodeRemoteResult(const QJsonArray &result, vorn::MemoryTable *table);

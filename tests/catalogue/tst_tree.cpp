@@ -153,6 +153,8 @@ private Q_SLOTS:
     void confirmationNo();
     void reportFromSource_data();
     void reportFromSource();
+    void reportFromDataModule_data();
+    void reportFromDataModule();
     void rename_data();
     void rename();
     void dropOnGroup_data();
@@ -691,6 +693,42 @@ void TstTree::reportFromSource()
     QCOMPARE(count("select IdQuery from VornParam where Id=" + n(p->Rec.ObjectId)), idQuery);
     QCOMPARE(static_cast<TVornTreeNode *>(p->parent()->parent())->Rec.ObjectId, idForm);
     QVERIFY2(log.texts == QStringList{"Создать новый параметра в отчёте?"}, qPrintable(log.texts.join('\n')));
+}
+
+// A report made from a data module holds that module, also when a query has the same
+// id and a name that begins the module's name.
+void TstTree::reportFromDataModule_data()
+{
+    reportFromSource_data();
+}
+
+void TstTree::reportFromDataModule()
+{
+    QFETCH(QString, driver);
+    OPEN_OR_SKIP(driver, "director");
+    MessageLog log;
+    DialogScript dialogs;
+    TfrmVornMain w;
+    TVornTreeNode *dm = node(w, vnkRemoteData, vnbRemoteData);
+    QVERIFY(dm);
+    const int idRemote = dm->Rec.ObjectId;
+    const QString moduleName = dm->text(0);
+    QVERIFY(count("select count(*) from VornQuery where Id=" + n(idRemote)) == 1);
+    ExecSql("update VornQuery set Name=" + QuotedSql(moduleName.left(3)) + " where Id=" + n(idRemote));
+    w.BuildTree(true);
+    dm = node(w, vnkRemoteData, vnbRemoteData);
+    w.SelectNode(dm);
+    dialogs.steps << [&](QDialog *d) {
+        auto *cb = d->findChild<QComboBox *>();
+        return cb->currentText() == "<Новый отчет>" ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    };
+    w.Action("actnNewFrm")->trigger();
+    TVornTreeNode *r = w.Selected();
+    QCOMPARE(r->Rec.Kind, int(vnkReport));
+    QVERIFY(r->text(0).startsWith(moduleName));
+    QCOMPARE(count("select IdRemoteData from VornFrm2Qry where IdForm=" + n(r->Rec.ObjectId)), idRemote);
+    QCOMPARE(count("select count(*) from VornFrm2Qry where IdQuery is not null and IdForm=" + n(r->Rec.ObjectId)), 0);
+    QVERIFY2(log.texts.isEmpty(), qPrintable(log.texts.join('\n')));
 }
 
 // ---------------------------------------------------------------- renaming

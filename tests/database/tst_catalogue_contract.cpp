@@ -477,21 +477,24 @@ private Q_SLOTS:
         QCOMPARE(add(QStringLiteral("spVornFrm2QryNumm"), {{"IdForm", f}}, "Numm"), 2);
     }
 
-    // The caller passes a data module in IdQuery too; an id both kinds have goes by name.
+    // The kind of the first source is passed, not guessed: query and data-module ids
+    // overlap, and a query whose name begins the report's name must not win over the
+    // data module the report was made from.
     void reportFromDataModule()
     {
-        const int q = add(QStringLiteral("spVornQueryAdd"), {{"Name", "Запрос"}, {"IdForm", 0}}, "IdQuery");
+        const int q = add(QStringLiteral("spVornQueryAdd"), {{"Name", "Склад"}, {"IdForm", 0}}, "IdQuery");
         const int m = add(QStringLiteral("spVornRemoteDataAdd"), {{"Name", "Склад"}}, "IdRemoteData");
         QCOMPARE(q, m);   // both tables start at 1: the ambiguous case
-        const int fm = add(QStringLiteral("spVornFormAdd"), {{"Name", "Склад 2"}, {"IdQuery", m}}, "IdForm");
+        const int fm = add(QStringLiteral("spVornFormAdd"), {{"Name", "Склад 2"}, {"IdQuery", 0}, {"IdRemoteData", m}}, "IdForm");
         QCOMPARE(value(QStringLiteral("select IdRemoteData from VornFrm2Qry where IdForm=%1").arg(fm)), m);
         QCOMPARE(value(QStringLiteral("select count(*) from VornFrm2Qry where IdForm=%1 and IdQuery is null").arg(fm)), 1);
-        const int fq = add(QStringLiteral("spVornFormAdd"), {{"Name", "Запрос"}, {"IdQuery", q}}, "IdForm");
+        const int fq = add(QStringLiteral("spVornFormAdd"), {{"Name", "Склад 3"}, {"IdQuery", q}, {"IdRemoteData", 0}}, "IdForm");
         QCOMPARE(value(QStringLiteral("select IdQuery from VornFrm2Qry where IdForm=%1").arg(fq)), q);
-        const int m2 = add(QStringLiteral("spVornRemoteDataAdd"), {{"Name", "Только модуль"}}, "IdRemoteData");
-        const int f2 = add(QStringLiteral("spVornFormAdd"), {{"Name", "Только модуль"}, {"IdQuery", m2}}, "IdForm");
-        QCOMPARE(value(QStringLiteral("select IdRemoteData from VornFrm2Qry where IdForm=%1").arg(f2)), m2);
-        const int empty = add(QStringLiteral("spVornFormAdd"), {{"Name", "Пустой"}, {"IdQuery", 0}}, "IdForm");
+        QCOMPARE(value(QStringLiteral("select count(*) from VornFrm2Qry where IdForm=%1 and IdRemoteData is null").arg(fq)), 1);
+        // a caller that passes only the query keeps working
+        const int f2 = add(QStringLiteral("spVornFormAdd"), {{"Name", "Склад"}, {"IdQuery", q}}, "IdForm");
+        QCOMPARE(value(QStringLiteral("select IdQuery from VornFrm2Qry where IdForm=%1").arg(f2)), q);
+        const int empty = add(QStringLiteral("spVornFormAdd"), {{"Name", "Пустой"}, {"IdQuery", 0}, {"IdRemoteData", 0}}, "IdForm");
         QCOMPARE(value(QStringLiteral("select count(*) from VornFrm2Qry where IdForm=%1").arg(empty)), 0);
     }
 

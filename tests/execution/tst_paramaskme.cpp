@@ -15,6 +15,8 @@ private Q_SLOTS:
     void builtInValues();
     void substitute_data();
     void substitute();
+    void hostile_data();
+    void hostile();
     void findUnknown();
     void remembered_data();
     void remembered();
@@ -62,6 +64,9 @@ static void fillMacroList(TParamAskMeList &list)
     list.Add("F", "", ptNumber)->Value = 1.5;
     list.Add("UP", "", ptText)->Value = QStringLiteral("upper");
     list.Add("L", "", ptMultiLookup)->Value = QStringLiteral("1, 2, 3");
+    TParamAskMe *k = list.Add("K", "", ptLookup);  // a column chosen from a lookup
+    k->Value = QStringLiteral("Name");
+    k->ValueKind = vkString;
 }
 
 void TestParamAskMe::substitute_data()
@@ -78,9 +83,9 @@ void TestParamAskMe::substitute_data()
     QTest::newRow("date stays") << "where d = %%D%%" << "where d = %%D%%";
     QTest::newRow("float stays") << "where f = %%F%%" << "where f = %%F%%";
     QTest::newRow("unknown stays") << "where z = %%Zed%%" << "where z = %%Zed%%";
-    QTest::newRow("text replaced ignoring case") << "%%A%% and %%a%%" << "x and x";
+    QTest::newRow("text replaced ignoring case") << "%%K%% and %%k%%" << "Name and Name";
     QTest::newRow("lower case not looked up") << "where u = '%%up%%'" << "where u = '%%up%%'";
-    QTest::newRow("every occurrence") << "%%A%%,%%A%%\n%%A%%" << "x,x\nx";
+    QTest::newRow("every occurrence") << "%%K%%,%%K%%\n%%K%%" << "Name,Name\nName";
     QTest::newRow("leading blank") << "where a = %% A%%" << "!";
     QTest::newRow("trailing blank") << "where a = %%A %%" << "!";
     QTest::newRow("empty name") << "where a = %%%%" << "!";
@@ -104,6 +109,83 @@ void TestParamAskMe::substitute()
         return;
     }
     QCOMPARE(SubstituteMacros(sql, list), expected);
+}
+
+// What a user types stays data: each value is escaped for the region its macro stands
+// in, free text outside quotes must be a number, a date or a list of literals, and a
+// value that changes the statement's shape is refused.
+void TestParamAskMe::hostile_data()
+{
+    QTest::addColumn<int>("quoting");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("type");       // of the parameter T (a lookup is read as a string)
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("expected");  // "!" = refused
+    const int lite = int(vorn::sqltext::Quoting::Sqlite), pg = int(vorn::sqltext::Quoting::PostgreSql),
+              ms = int(vorn::sqltext::Quoting::MsSql);
+    const QString where = "select * from t where n = '%%T%%'";
+    QTest::newRow("literal closed by a value") << lite << where << int(ptText) << "x' OR 'a'='a"
+                                               << "select * from t where n = 'x'' OR ''a''=''a'";
+    QTest::newRow("apostrophe in a name") << lite << where << int(ptText) << "Чай 'Майский'"
+                                          << "select * from t where n = 'Чай ''Майский'''";
+    QTest::newRow("second statement in a literal") << pg << where << int(ptText) << "x'; delete from t; --"
+                                                   << "select * from t where n = 'x''; delete from t; --'";
+    QTest::newRow("lookup value in a literal") << ms << where << int(ptLookup) << "O'Brien"
+                                               << "select * from t where n = 'O''Brien'";
+    QTest::newRow("pg escape string") << pg << "where n = E'%%T%%'" << int(ptText) << "x\\' or 1=1 --"
+                                      << "where n = E'x\\\\'' or 1=1 --'";
+    QTest::newRow("pg dollar quote closed") << pg << "select $$%%T%%$$" << int(ptText) << "$$; drop table t; select $$" << "!";
+    QTest::newRow("pg dollar quote kept") << pg << "select $$%%T%%$$" << int(ptText) << "it's $5" << "select $$it's $5$$";
+    QTest::newRow("mssql bracket name") << ms << "select [%%T%%] from t" << int(ptText) << "a]; drop table t; --"
+                                        << "select [a]]; drop table t; --] from t";
+    QTest::newRow("sqlite bracket closed") << lite << "select [%%T%%] from t" << int(ptText) << "a]; drop table t" << "!";
+    QTest::newRow("double-quoted name") << lite << "select \"%%T%%\" from t" << int(ptText) << "a\" from u; --"
+                                        << "select \"a\"\" from u; --\" from t";
+    QTest::newRow("line comment left") << lite << "select 1 -- %%T%%\nfrom t" << int(ptText) << "x\ndelete from t" << "!";
+    QTest::newRow("block comment left") << pg << "/* %%T%% */ select 1" << int(ptText) << "*/ delete from t /*" << "!";
+    QTest::newRow("free text as a condition") << lite << "where id = %%T%%" << int(ptText) << "0 or 1=1" << "!";
+    QTest::newRow("free text adds a statement") << lite << "where id = %%T%%" << int(ptText) << "1; delete from t" << "!";
+    QTest::newRow("password as code") << lite << "where p = %%T%%" << int(ptPassword) << "p or 1=1" << "!";
+    QTest::newRow("number outside quotes") << lite << "where id = %%T%%" << int(ptText) << "-42.5" << "where id = -42.5";
+    QTest::newRow("date outside quotes") << lite << "where d = '2025' or d = %%T%%" << int(ptText) << "01.02.2025"
+                                         << "where d = '2025' or d = 01.02.2025";
+    QTest::newRow("typed list of literals") << lite << "where n in (%%T%%)" << int(ptText) << "'a, b', 'it''s', 7"
+                                            << "where n in ('a, b', 'it''s', 7)";
+    QTest::newRow("one literal, in a list and in a pattern") << lite << "where c in (%%T%%) and d like '%%T%%%'" << int(ptText)
+                                                              << "'value 1'" << "where c in ('value 1') and d like '''value 1''%'";
+    QTest::newRow("list with a tail") << lite << "where n in (%%T%%)" << int(ptText) << "'a') or ('1'='1" << "!";
+    QTest::newRow("lookup column list") << lite << "select %%T%% from t" << int(ptLookup) << "Code, Name"
+                                        << "select Code, Name from t";
+    QTest::newRow("lookup order by") << ms << "select * from t order by %%T%%" << int(ptLookup) << "2 desc"
+                                     << "select * from t order by 2 desc";
+    QTest::newRow("lookup adds a statement") << lite << "select * from t order by %%T%%" << int(ptLookup)
+                                             << "1; delete from t" << "!";
+    QTest::newRow("lookup opens a comment") << lite << "select %%T%% from t where secret = 0" << int(ptLookup)
+                                            << "Name --" << "!";
+    QTest::newRow("lookup opens a literal") << pg << "select %%T%% from t" << int(ptLookup) << "a'b" << "!";
+    QTest::newRow("multi-select keys") << lite << "where id in (%%T%%)" << int(ptMultiLookup) << "1, 3" << "where id in (1, 3)";
+    QTest::newRow("author's batch") << ms << "update t set a = 1;\nselect * from t where n = '%%T%%';" << int(ptText)
+                                    << "a'b" << "update t set a = 1;\nselect * from t where n = 'a''b';";
+}
+
+void TestParamAskMe::hostile()
+{
+    QFETCH(int, quoting);
+    QFETCH(QString, sql);
+    QFETCH(int, type);
+    QFETCH(QString, value);
+    QFETCH(QString, expected);
+    TParamAskMeList list;
+    TParamAskMe *t = list.Add("T", "", type);
+    t->Value = value;
+    t->ValueKind = vkString;
+    try {
+        const QString got = SubstituteMacros(sql, list, vorn::sqltext::Quoting(quoting));
+        QCOMPARE(got, expected);
+    } catch (const EParamAskMe &e) {
+        QVERIFY2(expected == u"!", qPrintable(e.message()));
+        QVERIFY2(e.message().startsWith(QStringLiteral("Значение параметра T ")), qPrintable(e.message()));
+    }
 }
 
 void TestParamAskMe::findUnknown()

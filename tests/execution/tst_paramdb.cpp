@@ -29,6 +29,8 @@ private Q_SLOTS:
     void defaultSql();
     void defaultRemembered();
     void paramDataSet();
+    void hostileValues_data();
+    void hostileValues();
 
 private:
     QStringList names(const TParamAskMeList &l)
@@ -271,6 +273,71 @@ void TestParamDb::paramDataSet()
     QCOMPARE(owner.findChildren<vorn::DataSource *>().size(), 1);
     QCOMPARE(t->recordCount(), 1);
     QCOMPARE(t->fieldByName("Name")->asString(), QStringLiteral("Петров"));
+}
+
+// Hostile values against the real server: literals stay literals, nothing typed runs
+// as a statement, and a legitimate apostrophe works.
+void TestParamDb::hostileValues_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("type");         // of the parameter T
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("check");    // the same question asked in literal SQL; "" = refused
+    const QString byName = "SELECT COUNT(*) FROM Goods WHERE Name = '%%T%%'";
+    QTest::newRow("apostrophe in a name") << byName << int(ptText) << "Чай 'Майский'"
+                                          << "SELECT COUNT(*) FROM Goods WHERE Name = 'Чай ''Майский'''";
+    QTest::newRow("literal closed, condition added") << byName << int(ptText) << "x' OR 'a' LIKE '"
+                                                     << "SELECT 0";
+    QTest::newRow("second statement in the literal") << byName << int(ptText) << "x'; DELETE FROM Goods; --"
+                                                     << "SELECT 0";
+    const QString byId = "SELECT COUNT(*) FROM Goods WHERE Id = %%T%%";
+    QTest::newRow("second statement outside quotes") << byId << int(ptText) << "1; DELETE FROM Goods" << "";
+    QTest::newRow("condition outside quotes") << byId << int(ptText) << "0 OR 1=1" << "";
+    QTest::newRow("number outside quotes") << byId << int(ptText) << "1" << "SELECT COUNT(*) FROM Goods WHERE Id = 1";
+    QTest::newRow("typed list of codes") << "SELECT COUNT(*) FROM Goods WHERE Code IN (%%T%%)" << int(ptText)
+                                         << "'Т00001', 'Т00003'"
+                                         << "SELECT COUNT(*) FROM Goods WHERE Code IN ('Т00001', 'Т00003')";
+    QTest::newRow("lookup column list") << "SELECT COUNT(%%T%%) FROM Goods" << int(ptLookup) << "DISTINCT GroupName"
+                                        << "SELECT COUNT(DISTINCT GroupName) FROM Goods";
+    QTest::newRow("lookup value adding a statement") << "SELECT COUNT(*) FROM Goods ORDER BY %%T%%" << int(ptLookup)
+                                                     << "1; DELETE FROM Goods" << "";
+}
+
+void TestParamDb::hostileValues()
+{
+    QFETCH(QString, sql);
+    QFETCH(int, type);
+    QFETCH(QString, value);
+    QFETCH(QString, check);
+    fx.db->execSql("DELETE FROM Goods WHERE Code = 'Т99999'");
+    fx.db->execSql("INSERT INTO Goods (Id, Code, Name, Unit, Price, GroupName) "
+                   "VALUES (99999, 'Т99999', 'Чай ''Майский''', 'шт', 95.5, 'Чай')");
+    const int goods = fx.db->selectValue("SELECT COUNT(*) FROM Goods").toInt();
+    TParamAskMeList list;
+    list.SetDatabase(fx.db.get());
+    TParamAskMe *t = list.Add("T", "", type);
+    t->Value = value;
+    t->ValueKind = vkString;
+    vorn::Query q;
+    q.setDatabase(fx.db.get());
+    q.setSql(sql);
+    QString refused;
+    try {
+        ApplyParamsToQuery(q, list);
+        q.open();
+    } catch (const EParamAskMe &e) {
+        refused = e.message();
+    }
+    QCOMPARE(fx.db->selectValue("SELECT COUNT(*) FROM Goods").toInt(), goods);
+    if (check.isEmpty()) {
+        QVERIFY2(refused.startsWith("Значение параметра T "), qPrintable(refused));
+        QVERIFY(!q.isActive());
+        return;
+    }
+    QCOMPARE(refused, QString());
+    QCOMPARE(q.field(0)->value().toInt(), fx.db->selectValue(check).toInt());
+    if (value.contains("Майский"))
+        QCOMPARE(q.field(0)->value().toInt(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestParamDb)

@@ -91,6 +91,8 @@ struct Database::Session
     QByteArray login;  // USER NAME
     QByteArray app;    // APPLICATION NAME
     QByteArray host;   // HOST NAME
+    bool guarded = false;  // the login may not write the catalogue's own objects
+    int ownWrites = 0;     // open CatalogueWrites scopes
 };
 
 static QList<Database *> &allDatabases()
@@ -338,6 +340,7 @@ void Database::openSqlite()
         sqlite3_busy_timeout(sqliteHandle(), 5000);
         sqlite::run(sqliteHandle(), QStringLiteral("PRAGMA foreign_keys = ON"), nullptr, {}, false);
         checkSqliteLogin();
+        installCatalogueGuard();
     } catch (...) {
         close();
         throw;
@@ -398,6 +401,101 @@ void Database::checkSqliteLogin()
         nullptr, {login, pwd, pwd}, true);
     if (r.rowCount == 0)
         throw DataError(QStringLiteral("Ошибка входа пользователя \"%1\".").arg(login));
+}
+
+// ---- catalogue guard (SQLite) --------------------------------------------------
+//
+// SQLite asks the authorizer while it compiles each statement, trigger bodies
+// included, so a denial stops the statement before anything runs. Besides writes,
+// creating an object with a catalogue name is refused too: a temporary table or view
+// of that name would shadow the real one for the rest of the session, and the
+// program's own procedures (which run unguarded) would then read the login's copy.
+
+static bool isCatalogueName(const char *name)
+{
+    if (!name)
+        return false;
+    const QByteArray n = QByteArray(name).toLower();
+    return n.startsWith("vorn") || n.startsWith("vwvorn") || n.startsWith("spvorn") || n == "lookups";
+}
+
+int Database::authorizeCatalogue(void *session, int action, const char *a1, const char *a2, const char *, const char *)
+{
+    const auto *s = static_cast<const Session *>(session);
+    if (!s->guarded || s->ownWrites > 0)
+        return SQLITE_OK;
+    switch (action) {
+    case SQLITE_INSERT:
+    case SQLITE_UPDATE:
+    case SQLITE_DELETE:
+    case SQLITE_CREATE_TABLE:
+    case SQLITE_CREATE_TEMP_TABLE:
+    case SQLITE_CREATE_VIEW:
+    case SQLITE_CREATE_TEMP_VIEW:
+    case SQLITE_DROP_TABLE:
+    case SQLITE_DROP_TEMP_TABLE:
+    case SQLITE_DROP_VIEW:
+    case SQLITE_DROP_TEMP_VIEW:
+    case SQLITE_CREATE_VTABLE:
+    case SQLITE_DROP_VTABLE:
+        return isCatalogueName(a1) ? SQLITE_DENY : SQLITE_OK;
+    case SQLITE_CREATE_TRIGGER:
+    case SQLITE_CREATE_TEMP_TRIGGER:
+    case SQLITE_DROP_TRIGGER:
+    case SQLITE_DROP_TEMP_TRIGGER:
+    case SQLITE_CREATE_INDEX:
+    case SQLITE_CREATE_TEMP_INDEX:
+    case SQLITE_DROP_INDEX:
+    case SQLITE_DROP_TEMP_INDEX:
+        return isCatalogueName(a1) || isCatalogueName(a2) ? SQLITE_DENY : SQLITE_OK;
+    case SQLITE_ALTER_TABLE:
+        return isCatalogueName(a2) ? SQLITE_DENY : SQLITE_OK;
+    case SQLITE_PRAGMA:
+        return a1 && qstricmp(a1, "writable_schema") == 0 ? SQLITE_DENY : SQLITE_OK;
+    default:
+        return SQLITE_OK;
+    }
+}
+
+void Database::installCatalogueGuard()
+{
+    sqlite3 *h = sqliteHandle();
+    m_session->guarded = false;
+    m_session->ownWrites = 0;
+    const ResultSet t = sqlite::run(
+        h, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'VornLogin' COLLATE NOCASE"),
+        nullptr, {}, true);
+    if (t.rowCount == 0)
+        return;  // not a catalogue
+    // The rights view says it for the whole catalogue (roles included); a file that
+    // lacks it falls back to the login's own flag, and anything unreadable grants nothing.
+    bool admin = false;
+    for (const char *sql : {"SELECT IsAdmin FROM vwVornIsAdmin",
+                            "SELECT IsAdmin FROM VornLogin WHERE LoginName = vorn_login() COLLATE NOCASE"}) {
+        try {
+            const ResultSet r = sqlite::run(h, QString::fromLatin1(sql), nullptr, {}, true);
+            admin = r.rowCount > 0 && r.value(0, 0).toInt() > 0;
+            break;
+        } catch (const DataError &) {
+        }
+    }
+    m_session->guarded = !admin;
+    if (sqlite3_set_authorizer(h, authorizeCatalogue, m_session) != SQLITE_OK)
+        throw DataError(sqlite::errorText(h));
+}
+
+bool Database::catalogueGuarded() const { return m_session && m_session->guarded && sqliteHandle(); }
+
+Database::CatalogueWrites::CatalogueWrites(Database *db) : m_db(db)
+{
+    if (m_db && m_db->m_session)
+        ++m_db->m_session->ownWrites;
+}
+
+Database::CatalogueWrites::~CatalogueWrites()
+{
+    if (m_db && m_db->m_session)
+        --m_db->m_session->ownWrites;
 }
 
 void Database::close()
@@ -593,7 +691,13 @@ ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values,
 
 namespace sqlite {
 
-QString errorText(sqlite3 *db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+QString errorText(sqlite3 *db)
+{
+    // The only authorizer installed is the catalogue guard.
+    if (sqlite3_errcode(db) == SQLITE_AUTH)
+        return QStringLiteral("Изменять таблицы каталога может только администратор");
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
 
 static void bindValue(sqlite3 *db, sqlite3_stmt *st, int idx, const QVariant &v)
 {

@@ -111,6 +111,24 @@ public:
     sqlite3 *sqliteHandle() const;          // SQLite only, else nullptr
     QString connectionName() const { return m_qtName; } // Qt's connection name
 
+    // SQLite catalogues are one file for every login, so the session stands in for
+    // a server's rights: a login that is not an administrator may not write, create,
+    // drop or shadow the catalogue's own objects (names beginning "Vorn", "vwVorn",
+    // "spVorn", and "Lookups"). The program's own catalogue operations run inside a
+    // CatalogueWrites scope; its procedures make their own administrator checks.
+    bool catalogueGuarded() const;          // the guard is on for this session
+    class CatalogueWrites
+    {
+    public:
+        explicit CatalogueWrites(Database *db);
+        ~CatalogueWrites();
+        CatalogueWrites(const CatalogueWrites &) = delete;
+        CatalogueWrites &operator=(const CatalogueWrites &) = delete;
+
+    private:
+        Database *m_db;
+    };
+
     // Drivers offered for new profiles and each one's default parameter list.
     static QStringList driverNames();
     static ConnectionParams defaultParams(const QString &driver);
@@ -139,6 +157,8 @@ private:
     DataError lost(const QString &detail);
     void registerSessionFunctions();
     void checkSqliteLogin();
+    void installCatalogueGuard();
+    static int authorizeCatalogue(void *session, int action, const char *a1, const char *a2, const char *, const char *);
     ResultSet executeQt(const QString &sql, const QList<QVariant> &values, bool fetch);
 
     QString m_name;                // databaseName ("dbMain")

@@ -61,4 +61,20 @@ QString paramPrefix(Database::Dialect d)
     return d == Database::Dialect::PostgreSql ? QStringLiteral("p_") : QStringLiteral("@");
 }
 
+QString quotedString(Database::Dialect d, const QString &text)
+{
+    QString q = text;
+    q.replace(u'\'', QStringLiteral("''"));
+    return (d == Database::Dialect::MsSql ? QStringLiteral("N'") : QStringLiteral("'")) + q + u'\'';
+}
+
+sqltext::Quoting quoting(Database::Dialect d)
+{
+    switch (d) {
+    case Database::Dialect::PostgreSql: return sqltext::Quoting::PostgreSql;
+    case Database::Dialect::MsSql: return sqltext::Quoting::MsSql;
+    default: return sqltext::Quoting::Sqlite;
+    }
+}
+
 } // namespace vorn::dialect

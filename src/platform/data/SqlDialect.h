@@ -4,6 +4,7 @@
 #pragma once
 #include "platform/data/Database.h"
 #include "platform/data/Param.h"
+#include "platform/data/SqlText.h"
 
 namespace vorn::dialect {
 
@@ -22,5 +23,13 @@ QString changePasswordSql(Database::Dialect d);
 
 // Parameter name prefix of catalogue procedures ('@' / 'p_').
 QString paramPrefix(Database::Dialect d);
+
+// A text as a string literal of the dialect, embedded quotes doubled. SQL Server
+// gets a Unicode literal (N'...'), or Cyrillic would pass through the database's
+// code page on a server whose collation is not Cyrillic.
+QString quotedString(Database::Dialect d, const QString &text);
+
+// The quoting and comment rules of the dialect's SQL text.
+sqltext::Quoting quoting(Database::Dialect d);
 
 } // namespace vorn::dialect

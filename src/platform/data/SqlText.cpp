@@ -141,4 +141,168 @@ QString stripComments(const QString &sql)
     return out;
 }
 
+// The region scanner is separate from skipInert above: it must know each server's
+// quoting exactly, because a macro value is escaped by the rules of the region it
+// lands in, and a wrong guess there is what lets a value end a literal.
+namespace {
+
+// Index just past a quoted run opened at i by `open` and closed by `close`; a doubled
+// closing character stands for itself; backslash escapes when `backslash`.
+int quotedEnd(const QString &s, int i, QChar close, bool backslash, bool *closed)
+{
+    const int n = s.size();
+    int j = i + 1;
+    while (j < n) {
+        const QChar c = s.at(j);
+        if (backslash && c == u'\\') {
+            j += 2;
+            continue;
+        }
+        if (c == close) {
+            if (j + 1 < n && s.at(j + 1) == close) {
+                j += 2;
+                continue;
+            }
+            *closed = true;
+            return j + 1;
+        }
+        ++j;
+    }
+    *closed = false;
+    return n;
+}
+
+int blockCommentEnd(const QString &s, int i, bool nested, bool *closed)
+{
+    const int n = s.size();
+    int depth = 1, j = i + 2;
+    while (j < n) {
+        if (s.at(j) == u'*' && j + 1 < n && s.at(j + 1) == u'/') {
+            j += 2;
+            if (--depth == 0) {
+                *closed = true;
+                return j;
+            }
+            continue;
+        }
+        if (nested && s.at(j) == u'/' && j + 1 < n && s.at(j + 1) == u'*') {
+            ++depth;
+            j += 2;
+            continue;
+        }
+        ++j;
+    }
+    *closed = false;
+    return n;
+}
+
+} // namespace
+
+QList<Region> regions(const QString &sql, Quoting q)
+{
+    QList<Region> out;
+    const int n = sql.size();
+    int codeStart = 0, i = 0;
+    auto push = [&](RegionKind kind, int begin, int end, bool closed) {
+        if (begin > codeStart)
+            out.append({RegionKind::Code, codeStart, begin, true});
+        out.append({kind, begin, end, closed});
+        codeStart = end;
+    };
+    while (i < n) {
+        const QChar c = sql.at(i);
+        const QChar next = i + 1 < n ? sql.at(i + 1) : QChar();
+        bool closed = true;
+        if (c == u'\'') {
+            // E'...' in PostgreSQL: the E must stand alone, not end a name.
+            const bool escape = q == Quoting::PostgreSql && i > 0 && (sql.at(i - 1) == u'E' || sql.at(i - 1) == u'e') &&
+                                (i < 2 || !isNameChar(sql.at(i - 2)));
+            const int e = quotedEnd(sql, i, u'\'', escape, &closed);
+            push(escape ? RegionKind::EscapeString : RegionKind::String, i, e, closed);
+            i = e;
+        } else if (c == u'"' || (c == u'`' && q == Quoting::Sqlite)) {
+            const int e = quotedEnd(sql, i, c, false, &closed);
+            push(RegionKind::QuotedName, i, e, closed);
+            i = e;
+        } else if (c == u'[' && q != Quoting::PostgreSql) {
+            int e;
+            if (q == Quoting::MsSql) {
+                e = quotedEnd(sql, i, u']', false, &closed);
+            } else {  // SQLite: no escape, the first ] closes
+                const int k = sql.indexOf(u']', i + 1);
+                closed = k >= 0;
+                e = closed ? k + 1 : n;
+            }
+            push(RegionKind::BracketName, i, e, closed);
+            i = e;
+        } else if (c == u'-' && next == u'-') {
+            const int k = sql.indexOf(u'\n', i);
+            const int e = k < 0 ? n : k;
+            push(RegionKind::LineComment, i, e, true);
+            i = e;
+        } else if (c == u'/' && next == u'*') {
+            const int e = blockCommentEnd(sql, i, q != Quoting::Sqlite, &closed);
+            push(RegionKind::BlockComment, i, e, closed);
+            i = e;
+        } else if (c == u'$' && q == Quoting::PostgreSql && (i == 0 || !isNameChar(sql.at(i - 1)))) {
+            int j = i + 1;
+            if (j < n && (sql.at(j).isLetter() || sql.at(j) == u'_'))
+                while (j < n && isNameChar(sql.at(j)))
+                    ++j;
+            if (j < n && sql.at(j) == u'$') {
+                const QString tag = sql.mid(i, j - i + 1);
+                const int k = sql.indexOf(tag, j + 1);
+                closed = k >= 0;
+                const int e = closed ? k + int(tag.size()) : n;
+                push(RegionKind::DollarString, i, e, closed);
+                i = e;
+            } else {
+                ++i;
+            }
+        } else {
+            ++i;
+        }
+    }
+    if (n > codeStart)
+        out.append({RegionKind::Code, codeStart, n, true});
+    return out;
+}
+
+Shape shape(const QString &sql, Quoting q)
+{
+    Shape s;
+    bool partHasContent = false;
+    for (const Region &r : regions(sql, q)) {
+        if (!r.closed)
+            s.unterminated = true;
+        switch (r.kind) {
+        case RegionKind::LineComment:
+        case RegionKind::BlockComment: ++s.comments; break;
+        case RegionKind::String:
+        case RegionKind::EscapeString:
+        case RegionKind::DollarString:
+            ++s.literals;
+            partHasContent = true;
+            break;
+        case RegionKind::QuotedName:
+        case RegionKind::BracketName: partHasContent = true; break;
+        case RegionKind::Code:
+            for (int i = r.begin; i < r.end; ++i) {
+                const QChar c = sql.at(i);
+                if (c == u';') {
+                    if (partHasContent)
+                        ++s.statements;
+                    partHasContent = false;
+                } else if (!c.isSpace()) {
+                    partHasContent = true;
+                }
+            }
+            break;
+        }
+    }
+    if (partHasContent)
+        ++s.statements;
+    return s;
+}
+
 } // namespace vorn::sqltext

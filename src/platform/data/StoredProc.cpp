@@ -87,8 +87,11 @@ ResultSet StoredProc::run()
     Database *db = database();
     if (!m_prepared && m_params.isEmpty())
         prepare();
-    if (sqlite3 *h = db->sqliteHandle())
+    if (sqlite3 *h = db->sqliteHandle()) {
+        // The bodies come from the catalogue itself and check their own rights.
+        Database::CatalogueWrites own(db);
         return sqliteproc::execute(h, m_name, m_params);
+    }
     QList<int> bound;
     const QString sql = dialect::procedureCall(db->dialect(), m_name, m_params, &bound);
     return runWithOutputBinding(db, sql, bound);

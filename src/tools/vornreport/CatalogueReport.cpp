@@ -40,9 +40,17 @@ int runCatalogueReport(const CatalogueReportJob &job)
     int rc = 0;
     try {
         dm.ReadParamPrefix();
-        const QVariant caption = SelectValue(QStringLiteral("select Name from VornForm where Id=") + QString::number(job.reportId));
+        // The rights view is what the catalogue tree shows this login: a report the
+        // tree would not offer is not rendered here either.
+        const QString id = QString::number(job.reportId);
+        const QVariant caption = SelectValue(QStringLiteral("select Name from vwVornForm where Id=") + id);
         if (caption.isNull()) {
-            std::fprintf(stderr, "vornreport: no report with Id %d\n", job.reportId);
+            if (SelectValue(QStringLiteral("select Name from VornForm where Id=") + id).isNull())
+                std::fprintf(stderr, "vornreport: no report with Id %d\n", job.reportId);
+            else
+                std::fprintf(stderr, "vornreport: %s\n",
+                             qPrintable(QStringLiteral("у пользователя %1 нет прав на отчёт с Id %2").arg(dm.LoginName(), id)));
+            db.close();
             return 1;
         }
         auto params = RunBuildParamList(job.reportId, okReport);

@@ -97,6 +97,8 @@ private Q_SLOTS:
     void dataModule();
     void reopenKeepingPosition();
     void quoting();
+    void catalogueGuard_data();
+    void catalogueGuard();
 
 private:
     void writeIni(const QString &text);
@@ -403,8 +405,8 @@ void TstSession::connectFromProfile()
 
 void TstSession::passwordWithQuote()
 {
-    QCOMPARE(SpPasswordStatement(true, "o'ld", "n'ew"), QString("Exec sp_password 'o''ld', 'n''ew'"));
-    QCOMPARE(SpPasswordStatement(false, "", "x"), QString("Exec sp_password NULL, 'x'"));
+    QCOMPARE(SpPasswordStatement(true, "o'ld", "n'ew"), QString("Exec sp_password N'o''ld', N'n''ew'"));
+    QCOMPARE(SpPasswordStatement(false, "", "пароль"), QString("Exec sp_password NULL, N'пароль'"));
     MessageLog log;
     {
         // The password dialog refuses what it must refuse.
@@ -524,6 +526,14 @@ void TstSession::dataModule()
     QVERIFY(SelectValue("select Id from VornParam where Id=" + QString::number(idParam)).isNull());
     dm.LogAction(1, idForm, "Отчёт");
 
+    // A failing administrator check leaves no administrator behind, and says why.
+    QVERIFY(dm.IsAdmin(true));
+    dm.ParamPrefix = "wrong_";
+    QVERIFY(!dm.IsAdmin(true));
+    QCOMPARE(log.texts.size(), 1);
+    QVERIFY2(log.texts.first().startsWith("Error Execute spVornGetIsAdmin\r\n"), qPrintable(log.texts.first()));
+    log.texts.clear();
+
     // No prefix: bare names, which this catalogue's procedures do not declare.
     dm.ParamPrefix.clear();
     QVERIFY_THROWS_EXCEPTION(std::exception, CatGrpAdd("x"));
@@ -602,6 +612,80 @@ void TstSession::quoting()
     QCOMPARE(QuotedSql("abc"), QString("'abc'"));
     QCOMPARE(QuotedSql("д'Артаньян"), QString("'д''Артаньян'"));
     QCOMPARE(QuotedSql("' or 1=1 --"), QString("''' or 1=1 --'"));
+}
+
+// On SQLite every login opens the same file: a login that is not an administrator may
+// not change the catalogue with its own SQL, while the program's operations still work.
+void TstSession::catalogueGuard_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("make itself administrator") << "UPDATE VornLogin SET IsAdmin = 1 WHERE LoginName = 'ivanov'";
+    QTest::newRow("as a report query's second statement")
+        << "SELECT 1; UPDATE VornLogin SET IsAdmin = 1 WHERE LoginName = vorn_login()";
+    QTest::newRow("grant itself a report") << "INSERT INTO VornUsers (IdTypObj, IdObj, LoginName) VALUES (2, 1, 'ivanov')";
+    QTest::newRow("empty the action log") << "DELETE FROM VornActionLog";
+    QTest::newRow("rewrite a procedure") << "UPDATE VornProcedure SET Body = 'SELECT 1 AS IsAdmin' WHERE Name = 'spVornGetIsAdmin'";
+    QTest::newRow("change a code list") << "UPDATE Lookups SET Item = 'x' WHERE Teg = 'Vorn_prmPrefix'";
+    QTest::newRow("shadow the rights view") << "CREATE TEMP VIEW vwVornIsAdmin AS SELECT 1 AS IsAdmin";
+    QTest::newRow("shadow the procedures") << "CREATE TEMP TABLE VornProcedure (Name, Params, Body)";
+    QTest::newRow("trigger on the log")
+        << "CREATE TEMP TRIGGER t AFTER INSERT ON VornActionLog BEGIN UPDATE VornLogin SET IsAdmin = 1; END";
+    QTest::newRow("drop a table") << "DROP TABLE VornUsers";
+    QTest::newRow("alter a table") << "ALTER TABLE VornLogin ADD COLUMN X int";
+    QTest::newRow("writable schema") << "PRAGMA writable_schema = 1";
+}
+
+void TstSession::catalogueGuard()
+{
+    QFETCH(QString, sql);
+    const QString fingerprint =
+        "SELECT (SELECT group_concat(LoginName || IsAdmin || PwdHash) FROM VornLogin) || "
+        "(SELECT count(*) FROM VornUsers) || '/' || (SELECT count(*) FROM VornActionLog) || "
+        "(SELECT group_concat(Body) FROM VornProcedure) || (SELECT group_concat(Item) FROM Lookups)";
+    Database db;
+    db.setDatabaseName("dbMain");
+    db.params().setValue("DATABASE NAME", m_catalogue);
+    db.params().setValue("USER NAME", "ivanov");
+    db.params().setValue("PASSWORD", "ivanov");
+    db.open();
+    QVERIFY(db.catalogueGuarded());
+    MessageLog log;
+    TdmVorn dm;
+    dm.ReadParamPrefix();
+    const QString before = db.selectValue(fingerprint).toString();
+    QString error;
+    try {
+        vorn::Query q;
+        q.setDatabase(&db);
+        q.setSql(sql);
+        q.open();
+    } catch (const vorn::DataError &e) {
+        error = e.message();
+    }
+    QCOMPARE(error, QString("Изменять таблицы каталога может только администратор"));
+    QCOMPARE(db.selectValue(fingerprint).toString(), before);
+    QVERIFY(!dm.IsAdmin(true));
+
+    // the login's own data and the program's operations are not in the way
+    db.execSql("CREATE TEMP TABLE Scratch (A int)");
+    db.execSql("UPDATE Goods SET Price = Price WHERE Id = 1");
+    const int logged = db.selectValue("SELECT count(*) FROM VornActionLog").toInt();
+    dm.LogAction(1, 1, "Отчёт");
+    QCOMPARE(db.selectValue("SELECT count(*) FROM VornActionLog").toInt(), logged + 1);
+    SetServerPassword(&db, true, "ivanov", "новый");
+    SetServerPassword(&db, true, "новый", "ivanov");
+    QVERIFY_THROWS_EXCEPTION(std::exception, CatGrpAdd("Своя группа"));  // the procedure's own check
+    QVERIFY(log.texts.isEmpty());
+    dm.CloseAll();
+    db.close();
+
+    // an administrator is not guarded
+    db.params().setValue("USER NAME", "director");
+    db.params().setValue("PASSWORD", "director");
+    db.open();
+    QVERIFY(!db.catalogueGuarded());
+    db.execSql("UPDATE Lookups SET Item = Item WHERE Teg = 'Vorn_prmPrefix'");
+    db.close();
 }
 
 QTEST_MAIN(TstSession)

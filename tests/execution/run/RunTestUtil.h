@@ -93,10 +93,10 @@ struct ModuleServer
 {
     QProcess process;
     int port = 0;
-    ModuleServer()
+    explicit ModuleServer(const QString &host = "127.0.0.1")
     {
         const QString script = qEnvironmentVariable("VORN_SOURCE_DIR") + "/tools/remote_module_server.py";
-        process.start("python3", {script, "--host", "127.0.0.1", "--port", "0"});
+        process.start("python3", {script, "--host", host, "--port", "0"});
         if (!process.waitForStarted(5000) || !process.waitForReadyRead(10000))
             return;
         const QString line = QString::fromUtf8(process.readLine()).trimmed();

@@ -28,6 +28,8 @@
 #include <QDateEdit>
 #include <QFileDialog>
 #include <QJsonDocument>
+#include <QNetworkInterface>
+#include <QProgressDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -186,6 +188,12 @@ private Q_SLOTS:
     void remoteModule();
     void remoteResult_data();
     void remoteResult();
+    void remoteWideIntegers();
+    void remoteAnswerLimit();
+    void remoteCancel();
+    void remotePassword_data();
+    void remotePassword();
+    void remotePasswordSent();
     void numToRus_data();
     void numToRus();
     void userFio();
@@ -686,6 +694,7 @@ void TstReportRun::remoteModule_data()
     QTest::newRow("one store by parameter") << "Vorn.StockServer" << 1 << "Северный" << 3 << "";
     QTest::newRow("ProgID case and blanks") << "vorn.stockserver" << 1 << "основной" << 4 << "";
     QTest::newRow("short array") << "Vorn.Short" << 1 << "" << -1 << "Неверный результат GetData";
+    QTest::newRow("partial last row") << "Vorn.PartialRow" << 1 << "" << -1 << "Неверный результат GetData: последняя строка неполная";
     QTest::newRow("no columns") << "Vorn.NoColumns" << 1 << "" << -1 << "число столбцов";
     QTest::newRow("bad column type") << "Vorn.BadType" << 1 << "" << -1 << "описание столбца 1";
     QTest::newRow("not an array") << "Vorn.NotArray" << 1 << "" << -1 << "не массив";
@@ -746,9 +755,11 @@ void TstReportRun::remoteResult_data()
     QTest::addColumn<QString>("lastValue");
     QTest::newRow("two rows") << R"([2, 0, 1, "A", 3, "B", "x", 1, "y", 2])" << 2 << "2";
     QTest::newRow("no rows") << R"([1, 0, 1, "A"])" << 0 << "";
-    // 5 values for 4 columns round to one row; 3 values for 2 columns round to two, the second short
-    QTest::newRow("rows rounded down") << R"([4, 0, 1, "A", 1, "B", 1, "C", 1, "D", "a", "b", "c", "d", "e"])" << 1 << "d";
-    QTest::newRow("rows rounded up, short") << R"([2, 0, 1, "A", 3, "B", "x", 1, "y"])" << -1 << "";
+    // values that do not make whole rows: a trailing partial row is an error, never dropped
+    QTest::newRow("one value too many") << R"([4, 0, 1, "A", 1, "B", 1, "C", 1, "D", "a", "b", "c", "d", "e"])" << -1 << "";
+    QTest::newRow("last row short") << R"([2, 0, 1, "A", 3, "B", "x", 1, "y"])" << -1 << "";
+    QTest::newRow("integer beyond 32 bits") << R"([1, 0, 3, "N", 1, 7000000000])" << 2 << "7000000000";
+    QTest::newRow("small integer beyond 16 bits") << R"([1, 0, 2, "N", -40000])" << 1 << "-40000";
     QTest::newRow("header cut short") << R"([3, 0, 1, "A"])" << -1 << "";
     QTest::newRow("count not a number") << R"(["2", 0])" << -1 << "";
     QTest::newRow("empty") << "[]" << -1 << "";
@@ -774,6 +785,139 @@ void TstReportRun::remoteResult()
         t.last();
         QCOMPARE(t.field(t.fieldCount() - 1)->asString(), lastValue);
     }
+}
+
+// A whole-number column beyond 32 bits keeps every value.
+void TstReportRun::remoteWideIntegers()
+{
+    TQueryListItem item;
+    item.IdRemtServerType = 1;
+    item.ServerName = "Vorn.Totals";
+    item.ComputerName = "127.0.0.1";
+    item.Port = m_server->port;
+    vorn::MemoryTable table;
+    FetchRemoteData(&table, &item, nullptr);
+    QCOMPARE(table.fieldByName("Kopecks")->dataType(), vorn::ftLargeint);
+    QList<qint64> values;
+    for (table.first(); !table.eof(); table.next())
+        values << table.fieldByName("Kopecks")->value().toLongLong();
+    QCOMPARE(values, (QList<qint64>{7000000000LL, -3000000000LL, 12}));
+    // beyond 64 bits, or with a fraction: a floating column, the value not cut
+    vorn::MemoryTable wide;
+    DecodeRemoteResult(QJsonDocument::fromJson(R"([1, 0, 3, "N", 12, 1e19, 2.5])").array(), &wide);
+    QCOMPARE(wide.fieldByName("N")->dataType(), vorn::ftFloat);
+    QList<double> doubles;
+    for (wide.first(); !wide.eof(); wide.next())
+        doubles << wide.fieldByName("N")->value().toDouble();
+    QCOMPARE(doubles, (QList<double>{12, 1e19, 2.5}));
+}
+
+// An answer larger than the limit is refused instead of filling the memory.
+void TstReportRun::remoteAnswerLimit()
+{
+    TQueryListItem item;
+    item.IdRemtServerType = 1;
+    item.ServerName = "Vorn.Huge";
+    item.ComputerName = "127.0.0.1";
+    item.Port = m_server->port;
+    const QByteArray body = RemoteRequestBody(item, QJsonValue(QJsonValue::Null), "", "", "", "");
+    QString error;
+    try {
+        CallRemoteGetData(item, body, 30000, 1024 * 1024);
+    } catch (const vorn::DataError &e) {
+        error = e.message();
+    }
+    QVERIFY2(error.contains("ответ больше допустимых 1 МБ"), qPrintable(error));
+    QCOMPARE(CallRemoteGetData(item, body, 30000, 16 * 1024 * 1024).size(), 4 + 2000);  // under the limit it arrives
+    QCOMPARE(RemoteAnswerLimit(), qint64(200) * 1024 * 1024);
+}
+
+// A slow module shows a box whose "Отмена" ends the wait at once.
+void TstReportRun::remoteCancel()
+{
+    TQueryListItem item;
+    item.IdRemtServerType = 1;
+    item.ServerName = "Vorn.Slow";
+    item.ComputerName = "127.0.0.1";
+    item.Port = m_server->port;
+    TParamAskMeList params;
+    params.Add("Seconds", "", ptText)->Value = "20";
+    const QByteArray body = RemoteRequestBody(item, RemoteParamArgument(&params), "", "", "", "");
+    bool boxSeen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *box = qobject_cast<QProgressDialog *>(w); box && box->objectName() == "dlgRemoteWait" && box->isVisible()) {
+                boxSeen = true;
+                if (auto *button = box->findChild<QPushButton *>())
+                    button->click();  // "Отмена", as the user would
+            }
+    });
+    poll.start(50);
+    QString error;
+    try {
+        CallRemoteGetData(item, body, 60000);  // the module would answer after 20 s
+    } catch (const vorn::DataError &e) {
+        error = e.message();
+    }
+    QVERIFY(boxSeen);
+    QVERIFY2(error.contains("прервано пользователем"), qPrintable(error));
+}
+
+// The database password goes only to an https address or to this computer.
+void TstReportRun::remotePassword_data()
+{
+    QTest::addColumn<QString>("computer");
+    QTest::addColumn<bool>("carried");
+    QTest::newRow("this computer") << "" << true;
+    QTest::newRow("loopback address") << "127.0.0.1" << true;
+    QTest::newRow("localhost") << "LocalHost" << true;
+    QTest::newRow("IPv6 loopback") << "::1" << true;
+    QTest::newRow("loopback as a URL") << "http://127.0.0.2" << true;
+    QTest::newRow("https URL") << "https://reports.example.org:8443" << true;
+    QTest::newRow("plain HTTP to a host") << "server1" << false;
+    QTest::newRow("plain HTTP URL") << "http://10.1.2.3" << false;
+    QTest::newRow("another scheme") << "ftp://127.0.0.1" << false;
+}
+
+void TstReportRun::remotePassword()
+{
+    QFETCH(QString, computer);
+    QFETCH(bool, carried);
+    TQueryListItem item;
+    item.ComputerName = computer;
+    item.Port = 8211;
+    QCOMPARE(RemoteUrlMayCarryPassword(RemoteModuleUrl(item)), carried);
+}
+
+// What really arrives: the loopback server gets the password, the same server reached
+// over the network does not.
+void TstReportRun::remotePasswordSent()
+{
+    auto session = open("SQLITE");
+    QString network;
+    for (const QHostAddress &a : QNetworkInterface::allAddresses())
+        if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback())
+            network = a.toString();
+    ModuleServer everywhere("0.0.0.0");
+    QVERIFY(everywhere.port > 0);
+    auto passwordArrived = [&](const QString &computer) {
+        TQueryListItem item;
+        item.IdRemtServerType = 1;
+        item.ServerName = "Vorn.Echo";
+        item.ComputerName = computer;
+        item.Port = everywhere.port;
+        vorn::MemoryTable table;
+        FetchRemoteData(&table, &item, nullptr);
+        for (table.first(); !table.eof(); table.next())
+            if (table.fieldByName("Name")->asString() == "@password")
+                return table.fieldByName("Value")->asString();
+        return QString("?");
+    };
+    QCOMPARE(passwordArrived("127.0.0.1"), QString("given"));
+    if (network.isEmpty())
+        QSKIP("this computer has no network address besides loopback");
+    QCOMPARE(passwordArrived(network), QString("none"));
 }
 
 // ------------------------------------------------------------------ report functions
@@ -990,6 +1134,12 @@ void TstReportRun::batch_data()
     QTest::newRow("key not in the list") << login + QStringList{"-p", "Client=99999"} << "none.pdf" << 1 << "в списке нет значения 99999";
     QTest::newRow("wrong password") << QStringList{"--profile", "Demo", "-u", "director", "--password", "x"} << "none.pdf" << 1
                                     << "Ошибка входа пользователя \"director\".";
+    // the same rights as the tree: "Справочник клиентов" is in the group granted to petrova, not to ivanov's role
+    QTest::newRow("report not granted") << QStringList{"--profile", "Demo", "-u", "ivanov", "--password", "ivanov", "--format", "txt"}
+                                        << "clients-denied.out" << 1 << "у пользователя ivanov нет прав на отчёт";
+    QTest::newRow("report granted through a group")
+        << QStringList{"--profile", "Demo", "-u", "petrova", "--password", "petrova", "--format", "txt"} << "clients-granted.out" << 0
+        << "Справочник клиентов";
 }
 
 void TstReportRun::batch()

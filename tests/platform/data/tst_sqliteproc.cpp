@@ -45,7 +45,7 @@ private Q_SLOTS:
         db.execSql("CREATE TABLE VornLoginMember (LoginName TEXT NOT NULL COLLATE NOCASE, RoleName TEXT NOT NULL COLLATE NOCASE, "
                    "PRIMARY KEY (LoginName, RoleName))");
         const QString hash = QCryptographicHash::hash("s1secret", QCryptographicHash::Sha256).toHex();
-        db.execSql("INSERT INTO VornLogin (LoginName, PwdSalt, PwdHash) VALUES ('admin', 's1', '" + hash + "')");
+        db.execSql("INSERT INTO VornLogin (LoginName, PwdSalt, PwdHash, IsAdmin) VALUES ('admin', 's1', '" + hash + "', 1)");
         db.execSql("INSERT INTO VornLogin (LoginName) VALUES ('nopass')");
         db.execSql("INSERT INTO VornLogin (LoginName, IsRole) VALUES ('roleA', 1)");
         ParamList p;
@@ -149,6 +149,32 @@ private Q_SLOTS:
         for (sp.first(); !sp.eof(); sp.next())
             names << sp.fieldByName("Name")->asString();
         QCOMPARE(names.mid(0, 3), (QStringList{"Отчёты; 'первые'", "c", "b"}));
+        delete db;
+    }
+
+    // A login that is not an administrator may not write the catalogue's tables with
+    // its own statements; the procedures kept in the catalogue still can.
+    void catalogueGuard()
+    {
+        Database *db = connect("nopass", "");
+        QVERIFY(db->catalogueGuarded());
+        QVERIFY_THROWS_EXCEPTION(DataError, db->execSql("insert into VornGroup (Name) values ('guarded')"));
+        QVERIFY_THROWS_EXCEPTION(DataError, db->execSql("update VornLogin set IsAdmin = 1"));
+        QCOMPARE(db->selectValue("select count(*) from VornLogin where IsAdmin = 1").toInt(), 1);
+        StoredProc sp;
+        sp.setDatabase(db);
+        sp.setStoredProcName("spNewGroup");
+        sp.prepare();
+        sp.paramByName("@GrpName").setAsString("through a procedure");
+        sp.paramByName("@IdParent").setAsInteger(0);
+        sp.execProc();
+        QCOMPARE(db->selectValue("select count(*) from VornGroup where Name = 'through a procedure'").toInt(), 1);
+        // the scope ends with the procedure
+        QVERIFY_THROWS_EXCEPTION(DataError, db->execSql("delete from VornGroup"));
+        delete db;
+        db = connect();
+        QVERIFY(!db->catalogueGuarded());
+        db->execSql("delete from VornGroup where Name = 'through a procedure'");
         delete db;
     }
 
