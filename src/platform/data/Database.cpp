@@ -533,6 +533,16 @@ ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values,
         c.type = fieldtype::fromMetaType(f.metaType().id());
         if (c.type == ftUnknown)
             c.type = ftString;
+        // exact decimals arrive as doubles; the server's column type tells them from
+        // floats (PostgreSQL numeric and money, ODBC SQL_NUMERIC and SQL_DECIMAL)
+        if (c.type == ftFloat) {
+            const bool pg = db.driverName() == QLatin1String("QPSQL");
+            const bool odbc = db.driverName() == QLatin1String("QODBC");
+            if ((pg && f.typeID() == 1700) || (odbc && (f.typeID() == 2 || f.typeID() == 3)))
+                c.type = ftBCD;
+            else if (pg && f.typeID() == 790)
+                c.type = ftCurrency;
+        }
         if (fieldtype::isString(c.type) && f.length() > 0 && f.length() < 65536)
             c.size = f.length();
         if (!f.tableName().isEmpty())
