@@ -9,6 +9,7 @@
 #include "execution/VornExport.h"
 #include "execution/dlgFilt.h"
 #include "execution/dlgOrd.h"
+#include "platform/core/DecimalText.h"
 #include "platform/data/DataError.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/Dataset.h"
@@ -302,8 +303,11 @@ QString FilterLine(const Field *f, const QString &operation, const QVariant &val
     else {
         s += operation;
         const vorn::FieldType t = f->dataType();
+        // plain digits: the filter parser reads no exponent ("5e-05", "1e+15")
         if (ft::isInteger(t) || ft::isFloat(t) || t == vorn::ftBoolean)
-            s += QString::number(value.toDouble(), 'g', 15);
+            s += value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int
+                     ? QString::number(value.toLongLong())
+                     : vorn::decimal::plain(value.toDouble());
         else if (t == vorn::ftDate || t == vorn::ftDateTime)
             s += u'\'' + QLocale().toString(value.toDate(), QLocale::ShortFormat) + u'\'';
         else
