@@ -29,6 +29,7 @@ private Q_SLOTS:
     void defaultSql();
     void defaultRemembered();
     void paramDataSet();
+    void usrParamKeepsBigKeys();
 
 private:
     QStringList names(const TParamAskMeList &l)
@@ -271,6 +272,28 @@ void TestParamDb::paramDataSet()
     QCOMPARE(owner.findChildren<vorn::DataSource *>().size(), 1);
     QCOMPARE(t->recordCount(), 1);
     QCOMPARE(t->fieldByName("Name")->asString(), QStringLiteral("Петров"));
+}
+
+// A list key past 32 bits (a bigint column) reaches the layout whole, and the
+// integer field refuses what it cannot hold instead of keeping its low bits.
+void TestParamDb::usrParamKeepsBigKeys()
+{
+    QObject owner;
+    TParamAskMeList list;
+    TParamAskMe *key = list.Add("Key", "", ptLookup);
+    key->Value = qint64(99999999999999);
+    key->ValueKind = vkInteger;
+    list.Add("Cnt", "", ptInteger)->Value = qint64(-2147483647 - 1);
+    FillParamDataSet(&owner, list);
+    auto *t = owner.findChild<vorn::MemoryTable *>("usrPARAM");
+    QVERIFY(t);
+    QCOMPARE(t->fieldByName("Key")->asInteger(), qint64(99999999999999));
+    QCOMPARE(t->fieldByName("Cnt")->dataType(), vorn::ftInteger);
+    QCOMPARE(t->fieldByName("Cnt")->asInteger(), qint64(-2147483647 - 1));
+    t->edit();
+    QVERIFY_THROWS_EXCEPTION(vorn::DataError, t->fieldByName("Cnt")->setValue(qint64(99999999999999)));
+    QVERIFY_THROWS_EXCEPTION(vorn::DataError, t->fieldByName("Cnt")->setValue(3e9));
+    t->cancel();
 }
 
 QTEST_GUILESS_MAIN(TestParamDb)
