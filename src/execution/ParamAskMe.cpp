@@ -213,10 +213,8 @@ QString ParamValueText(const TParamAskMe &p)
     case vkCurrency:
         return vorn::decimal::localized(vorn::decimal::rounded(p.Value.toDouble(), 2), loc.groupSeparator(),
                                         loc.decimalPoint());
-    case vkFloat: {
-        loc.setNumberOptions(QLocale::OmitGroupSeparator);
-        return loc.toString(p.Value.toDouble(), 'g', 15);
-    }
+    // every digit the value has, never an exponent
+    case vkFloat: return vorn::decimal::localized(vorn::decimal::plain(p.Value.toDouble()), QString(), loc.decimalPoint());
     case vkInteger: return QString::number(p.Value.toLongLong());
     case vkDateTime: {
         const QDateTime dt = p.Value.toDateTime();

@@ -209,6 +209,11 @@ void TestParamAskMe::valueText_data()
     QTest::newRow("currency small") << int(vkCurrency) << QVariant(0.5) << "0,50";
     QTest::newRow("float") << int(vkFloat) << QVariant(1234567.25) << "1234567,25";
     QTest::newRow("float integral") << int(vkFloat) << QVariant(3.0) << "3";
+    QTest::newRow("float every digit") << int(vkFloat) << QVariant(1234567890123.456) << "1234567890123,456";
+    QTest::newRow("float no exponent") << int(vkFloat) << QVariant(1e15) << "1000000000000000";
+    QTest::newRow("float small") << int(vkFloat) << QVariant(0.00005) << "0,00005";
+    QTest::newRow("currency decimal tie") << int(vkCurrency) << QVariant(2.675) << "2,68";
+    QTest::newRow("currency large") << int(vkCurrency) << QVariant(7000000000.0) << "7\u00A0000\u00A0000\u00A0000,00";
     QTest::newRow("integer") << int(vkInteger) << QVariant(qint64(-12345)) << "-12345";
     QTest::newRow("datetime") << int(vkDateTime) << QVariant(QDateTime(QDate(2024, 3, 5), QTime(9, 7, 3)))
                               << "05.03.2024 9:07:03";

@@ -5,6 +5,7 @@
 #include "platform/core/DecimalText.h"
 
 #include <QLocale>
+#include <cmath>
 
 namespace vorn {
 
@@ -50,8 +51,12 @@ qint64 Field::asInteger() const
     const QVariant v = value();
     if (v.isNull())
         return 0;
-    if (v.metaType().id() == QMetaType::Double)
-        return qRound64(v.toDouble());
+    if (v.metaType().id() == QMetaType::Double) {
+        const double d = std::round(v.toDouble());
+        if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0))
+            throw DataError(QStringLiteral("'%1' is not a valid integer value").arg(v.toDouble()));
+        return qint64(d);
+    }
     bool ok = false;
     const qint64 i = v.toLongLong(&ok);
     if (!ok)
