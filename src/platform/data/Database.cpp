@@ -711,7 +711,14 @@ static ResultSet runOne(sqlite3 *db, const char *text, int len, const char **tai
     }
     if (rc != SQLITE_DONE)
         throw DataError(errorText(db));
-    // Expression columns have no declaration: the first value decides.
+    // Expression columns have no declaration: the first value decides, except for
+    // numbers with a fraction. Sums and products of NUMERIC columns (money, quantities)
+    // come back as REAL, mixed with INTEGER where a sum happens to be whole, and a sum
+    // of REALs carries binary noise (1278298.6000000001). Read at the 15 significant
+    // digits SQLite itself prints REAL values with, no value having more than four
+    // places means exact decimals: the column is BCD and holds those decimals.
+    // Otherwise (an average, a ratio) it is floating point. Either way one column
+    // holds one kind of number.
     for (int i = 0; i < cols; ++i) {
         if (rs.columns[i].type != ftUnknown)
             continue;
@@ -723,6 +730,35 @@ static ResultSet runOne(sqlite3 *db, const char *text, int len, const char **tai
             t = fieldtype::fromMetaType(v.metaType().id());
             if (t == ftUnknown) t = ftString;
             break;
+        }
+        if (fieldtype::isInteger(t) || t == ftFloat) {
+            bool real = false, numbers = true, fixedPoint = true;
+            for (const QVariant &v : std::as_const(rs.data[i])) {
+                const int id = v.metaType().id();
+                if (v.isNull() || id == QMetaType::Int || id == QMetaType::LongLong)
+                    continue;
+                if (id != QMetaType::Double) {
+                    numbers = false;
+                    break;
+                }
+                real = true;
+                if (fixedPoint) {
+                    const QString text = QString::number(v.toDouble(), 'g', 15);
+                    const qsizetype point = text.indexOf(u'.');
+                    fixedPoint = !text.contains(u'e') && (point < 0 || text.size() - point - 1 <= 4);
+                }
+            }
+            if (numbers && real) {
+                t = fixedPoint ? ftBCD : ftFloat;
+                for (QVariant &v : rs.data[i]) {
+                    if (v.isNull())
+                        continue;
+                    if (fixedPoint)
+                        v = QVariant(QString::number(v.toDouble(), 'g', 15).toDouble());
+                    else if (v.metaType().id() != QMetaType::Double)
+                        v = QVariant(v.toDouble());
+                }
+            }
         }
         rs.columns[i].type = t;
     }
