@@ -339,6 +339,9 @@ void TestReportExpression::aggregates_data()
     QTest::newRow("min max") << "STR(MIN(T.x)) + '-' + STR(MAX(T.x))" << QStringList{"1-2", "3-5"};
     QTest::newRow("report scope") << "SUM(T.x, report)" << QStringList{"3", "11"};
     QTest::newRow("aggregate of expression") << "SUM(IF(T.x > 1, T.x * 10, 0))" << QStringList{"20", "80"};
+    // two rows of 2^62 each: the sum passes 64 bits and goes on in floating point
+    QTest::newRow("sum past 64 bits") << "SUM(T.x * 0 + 4611686018427387904)"
+                                      << QStringList{"9223372036854776000", "9223372036854776000"};
 }
 
 void TestReportExpression::aggregates()
