@@ -331,7 +331,7 @@ QString ColumnSumText(Dataset *ds, const Field *f)
     const bool isFloat = t == vorn::ftFloat || t == vorn::ftCurrency || t == vorn::ftBCD;
     if (!isInt && !isFloat)
         return rows;
-    qint64 isum = 0;
+    __int128 isum = 0;  // a column of 64-bit values cannot overflow it
     double fsum = 0;
     ds->disableControls();
     auto restore = qScopeGuard([ds] { ds->enableControls(); });
@@ -346,9 +346,15 @@ QString ColumnSumText(Dataset *ds, const Field *f)
             fsum += v.toDouble();
     }
     QString sum;
-    if (isInt)
-        sum = QString::number(isum);
-    else
+    if (isInt) {
+        unsigned __int128 m = isum < 0 ? -(unsigned __int128)isum : (unsigned __int128)isum;
+        do {
+            sum.prepend(QChar(u'0' + int(m % 10)));
+            m /= 10;
+        } while (m);
+        if (isum < 0)
+            sum.prepend(u'-');
+    } else
         sum = Field::formatValue(fsum, vorn::ftFloat,
                                  t == vorn::ftCurrency ? QStringLiteral("#,##0.00##") : QStringLiteral("#,##0.0000####"));
     return QStringLiteral("Сумма поля ") + f->displayLabel() + QStringLiteral(" [") + f->fieldName() +

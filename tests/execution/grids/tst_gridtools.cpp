@@ -392,6 +392,18 @@ private Q_SLOTS:
         QCOMPARE(q->recNo(), 3);
     }
 
+    // A whole-number column sums exactly past 64 bits, where it used to wrap.
+    void columnSumPast64Bits()
+    {
+        QObject owner;
+        auto *q = data.query(&owner, QStringLiteral("qBig"),
+                             QStringLiteral("select 9223372036854775807 as Big union all select 9223372036854775807 "
+                                            "union all select -5"));
+        QCOMPARE(q->findField(QStringLiteral("Big"))->dataType(), vorn::ftLargeint);
+        QCOMPARE(ColumnSumText(q, q->findField(QStringLiteral("Big"))),
+                 QStringLiteral("Сумма поля Big [Big] = 18446744073709551609 \n\rВ сетке 3 строк"));
+    }
+
     void booleanToggle()
     {
         QObject owner;
