@@ -6,6 +6,7 @@
 
 #include "VornImages.h"
 #include "database/VornMessages.h"
+#include "platform/core/DecimalText.h"
 #include "platform/data/DataError.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/Database.h"
@@ -29,6 +30,7 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -39,7 +41,11 @@ constexpr int kButtonWidth = 81;
 constexpr int kButtonHeight = 25;
 
 // Numeric edit of types 2, 3 and 4: grouped digits, fixed decimals; type 3 drops
-// trailing zeros as its display format ",0.######" does.
+// trailing zeros as its display format ",0.######" does. The integer type is 32
+// bits wide, as its field in the parameter dataset. A number the edit cannot hold
+// (past its range, or with more digits than a double keeps exactly) stays in the
+// box as typed, and reading the box says why it is refused instead of quietly
+// taking another value.
 class TAskNumEdit : public QDoubleSpinBox
 {
 public:
@@ -48,7 +54,10 @@ public:
         setButtonSymbols(QAbstractSpinBox::NoButtons);
         setGroupSeparatorShown(true);
         setDecimals(decimals);
-        setRange(-1e15, 1e15);
+        if (decimals == 0)
+            setRange(std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+        else
+            setRange(-1e15, 1e15);
         setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
         setKeyboardTracking(false);
@@ -67,8 +76,72 @@ public:
         }
         return s;
     }
+    QValidator::State validate(QString &text, int &pos) const override
+    {
+        const QValidator::State s = QDoubleSpinBox::validate(text, pos);
+        const QString t = typedNumber(text);
+        const qsizetype dot = t.indexOf(u'.');
+        if (s == QValidator::Invalid && !t.isEmpty() && (dot < 0 ? 0 : t.size() - dot - 1) <= decimals())
+            return QValidator::Intermediate;
+        return s;
+    }
+
+    // Shows a value; one the edit cannot hold is shown as it is, to be refused on reading.
+    void SetNumber(const QVariant &v)
+    {
+        const bool whole = v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int;
+        const QString t = whole ? QString::number(v.toLongLong()) : vorn::decimal::plain(v.toDouble());
+        const double d = v.toDouble();
+        if (d >= minimum() && d <= maximum() && vorn::decimal::normalized(t) == vorn::decimal::plain(d)) {
+            setValue(d);
+            return;
+        }
+        const QLocale l = locale();
+        lineEdit()->setText(vorn::decimal::localized(t, l.groupSeparator(), l.decimalPoint()));
+    }
+
+    // Why the typed text cannot be taken as it stands; empty when it can.
+    QString Refusal() const
+    {
+        const QString t = typedNumber(lineEdit()->text());
+        if (t.isEmpty())
+            return QString();
+        const QLocale l = locale();
+        const QString shown = vorn::decimal::localized(vorn::decimal::normalized(t), l.groupSeparator(), l.decimalPoint());
+        const double d = t.toDouble();
+        if (!(d >= minimum() && d <= maximum())) {
+            const QString lo = vorn::decimal::localized(vorn::decimal::plain(minimum()), l.groupSeparator(), l.decimalPoint());
+            const QString hi = vorn::decimal::localized(vorn::decimal::plain(maximum()), l.groupSeparator(), l.decimalPoint());
+            return decimals() == 0
+                ? QStringLiteral("число %1 не помещается в целое (допустимо от %2 до %3)").arg(shown, lo, hi)
+                : QStringLiteral("число %1 вне допустимого диапазона (от %2 до %3)").arg(shown, lo, hi);
+        }
+        if (vorn::decimal::normalized(t) != vorn::decimal::plain(d))
+            return QStringLiteral("число %1 нельзя сохранить точно: в нём больше 15 значащих цифр").arg(shown);
+        return QString();
+    }
+
+protected:
+    void focusOutEvent(QFocusEvent *e) override
+    {
+        // the spin box would put the previous value back without a word
+        if (!Refusal().isEmpty()) {
+            QWidget::focusOutEvent(e);
+            return;
+        }
+        QDoubleSpinBox::focusOutEvent(e);
+    }
 
 private:
+    // The text in plain notation ("-1234.5"); empty when it is not a number.
+    QString typedNumber(QString t) const
+    {
+        const QLocale l = locale();
+        t.remove(l.groupSeparator()).remove(u' ').remove(QChar(0xA0)).remove(QChar(0x202F));
+        t.replace(l.decimalPoint(), QStringLiteral("."));
+        return vorn::decimal::normalized(t).isEmpty() ? QString() : t;
+    }
+
     bool m_trim;
 };
 
@@ -571,7 +644,7 @@ void TfrmAskMe::ShowValue(int i)
         break;
     case ptMoney:
     case ptNumber:
-    case ptInteger: static_cast<QDoubleSpinBox *>(c)->setValue(p->Value.toDouble()); break;
+    case ptInteger: static_cast<TAskNumEdit *>(c)->SetNumber(p->Value); break;
     case ptLookup: PositionLookup(i); break;
     case ptMultiLookup: break;  // always every row; a DefSQL result does not preselect
     case ptDateTime: {
@@ -596,6 +669,10 @@ void TfrmAskMe::ReadControl(int i)
     QWidget *c = findChild<QWidget *>(name, Qt::FindDirectChildrenOnly);
     if (!c || p->IdParTyp > ptPassword)
         throw EParamAskMe(QStringLiteral("Не найден параметр ") + p->ParName);
+    if (auto *number = dynamic_cast<TAskNumEdit *>(c)) {
+        if (const QString why = number->Refusal(); !why.isEmpty())
+            throw EParamAskMe(QStringLiteral("Параметр «%1»: %2").arg(p->ParLabel.isEmpty() ? p->ParName : p->ParLabel, why));
+    }
     // Enter on the default button reads without leaving: take what is typed so far.
     if (auto *spin = qobject_cast<QAbstractSpinBox *>(c))
         spin->interpretText();

@@ -3,6 +3,7 @@
 // the parameter dataset) works through the dataset layer.
 #include "execution/ParamAskMe.h"
 
+#include "platform/core/DecimalText.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/data/DataError.h"
 #include "platform/data/Database.h"
@@ -14,6 +15,8 @@
 #include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
+#include <cmath>
+#include <limits>
 
 const char *const kParamsValueSection = "VORN_PARAMS_VALUE";
 
@@ -350,11 +353,11 @@ QString ParamValueText(const TParamAskMe &p)
     switch (p.ValueKind) {
     case vkString: return p.Value.toString();
     case vkDate: return loc.toString(p.Value.toDate(), QLocale::ShortFormat);
-    case vkCurrency: return loc.toString(p.Value.toDouble(), 'f', 2);
-    case vkFloat: {
-        loc.setNumberOptions(QLocale::OmitGroupSeparator);
-        return loc.toString(p.Value.toDouble(), 'g', 15);
-    }
+    case vkCurrency:
+        return vorn::decimal::localized(vorn::decimal::rounded(p.Value.toDouble(), 2), loc.groupSeparator(),
+                                        loc.decimalPoint());
+    // every digit the value has, never an exponent
+    case vkFloat: return vorn::decimal::localized(vorn::decimal::plain(p.Value.toDouble()), QString(), loc.decimalPoint());
     case vkInteger: return QString::number(p.Value.toLongLong());
     case vkDateTime: {
         const QDateTime dt = p.Value.toDateTime();
@@ -469,7 +472,18 @@ QVariant CoerceToParamType(const QVariant &v, int idParTyp)
     }
     case ptMoney:
     case ptNumber: out = v.toDouble(&ok); break;
-    case ptInteger: out = qint64(std::nearbyint(v.toDouble(&ok))); break;
+    case ptInteger:
+        if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int || v.typeId() == QMetaType::UInt) {
+            out = v.toLongLong(&ok);
+        } else {
+            // halves to even, as the dialog rounds; a value past 64 bits stays as it
+            // came, for the dialog to refuse
+            const double d = std::nearbyint(v.toDouble(&ok));
+            ok = ok && d >= -9223372036854775808.0 && d < 9223372036854775808.0;
+            if (ok)
+                out = qint64(d);
+        }
+        break;
     default: return v;
     }
     return ok ? out : v;
@@ -587,7 +601,11 @@ void FillParamDataSet(QObject *owner, const TParamAskMeList &list)
     };
     for (int i = 0; i < list.Count(); ++i) {
         const TParamAskMe *p = list.Items(i);
-        const vorn::FieldType t = fieldTypeOfKind(p->ValueKind);
+        vorn::FieldType t = fieldTypeOfKind(p->ValueKind);
+        // a key past 32 bits (a bigint list column) gets a field that holds it
+        if (t == vorn::ftInteger && (p->Value.toLongLong() > std::numeric_limits<qint32>::max()
+                                     || p->Value.toLongLong() < std::numeric_limits<qint32>::min()))
+            t = vorn::ftLargeint;
         if (t != vorn::ftUnknown && !hasDef(p->ParName))
             table->addFieldDef(p->ParName, t, t == vorn::ftString ? 255 : 0);
         const QString display = p->ParName + QStringLiteral("_Display");

@@ -9,6 +9,7 @@
 #include "execution/VornExport.h"
 #include "execution/dlgFilt.h"
 #include "execution/dlgOrd.h"
+#include "platform/core/DecimalText.h"
 #include "platform/data/DataError.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/Dataset.h"
@@ -302,8 +303,11 @@ QString FilterLine(const Field *f, const QString &operation, const QVariant &val
     else {
         s += operation;
         const vorn::FieldType t = f->dataType();
+        // plain digits: the filter parser reads no exponent ("5e-05", "1e+15")
         if (ft::isInteger(t) || ft::isFloat(t) || t == vorn::ftBoolean)
-            s += QString::number(value.toDouble(), 'g', 15);
+            s += value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int
+                     ? QString::number(value.toLongLong())
+                     : vorn::decimal::plain(value.toDouble());
         else if (t == vorn::ftDate || t == vorn::ftDateTime)
             s += u'\'' + QLocale().toString(value.toDate(), QLocale::ShortFormat) + u'\'';
         else
@@ -327,7 +331,7 @@ QString ColumnSumText(Dataset *ds, const Field *f)
     const bool isFloat = t == vorn::ftFloat || t == vorn::ftCurrency || t == vorn::ftBCD;
     if (!isInt && !isFloat)
         return rows;
-    qint64 isum = 0;
+    __int128 isum = 0;  // a column of 64-bit values cannot overflow it
     double fsum = 0;
     ds->disableControls();
     auto restore = qScopeGuard([ds] { ds->enableControls(); });
@@ -342,9 +346,15 @@ QString ColumnSumText(Dataset *ds, const Field *f)
             fsum += v.toDouble();
     }
     QString sum;
-    if (isInt)
-        sum = QString::number(isum);
-    else
+    if (isInt) {
+        unsigned __int128 m = isum < 0 ? -(unsigned __int128)isum : (unsigned __int128)isum;
+        do {
+            sum.prepend(QChar(u'0' + int(m % 10)));
+            m /= 10;
+        } while (m);
+        if (isum < 0)
+            sum.prepend(u'-');
+    } else
         sum = Field::formatValue(fsum, vorn::ftFloat,
                                  t == vorn::ftCurrency ? QStringLiteral("#,##0.00##") : QStringLiteral("#,##0.0000####"));
     return QStringLiteral("Сумма поля ") + f->displayLabel() + QStringLiteral(" [") + f->fieldName() +

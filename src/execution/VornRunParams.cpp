@@ -11,6 +11,7 @@
 #include "platform/data/Database.h"
 #include "platform/data/MemoryTable.h"
 #include "platform/data/Query.h"
+#include "platform/core/DecimalText.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/core/SystemInfo.h"
 
@@ -112,13 +113,17 @@ bool RunSetParamText(TParamAskMe &p, const QString &text)
         break;
     }
     case ptMoney: case ptNumber: {
-        const double v = c.toDouble(QString(t).replace(u',', u'.').remove(u' '), &ok);
+        const QString plain = QString(t).replace(u',', u'.').remove(u' ');
+        const double v = c.toDouble(plain, &ok);
+        // more digits than a double keeps would be cut without a word
+        ok = ok && vorn::decimal::normalized(plain) == vorn::decimal::plain(v);
         if (ok) p.Value = v;
         break;
     }
     case ptInteger: {
-        const qint64 v = t.toLongLong(&ok);
-        if (ok) p.Value = v;
+        // the integer type is 32 bits wide, as in the prompt
+        const int v = t.toInt(&ok);
+        if (ok) p.Value = qint64(v);
         break;
     }
     case ptLookup:

@@ -2,9 +2,10 @@
 // each digit knows its place in its group of three from its distance to the end, which
 // is how the scale words (тысяча, миллион, ...) and their endings are chosen.
 #include "execution/WordNumber.h"
+#include "platform/core/DecimalText.h"
 
 #include <cmath>
-#include <limits>
+#include <stdexcept>
 
 namespace {
 
@@ -47,14 +48,14 @@ void appendUnitName(QString &out, const std::optional<QStringList> &names, int f
         out += u' ' + names->at(form);
 }
 
-qint64 truncatedInteger(long double v)
+// The integer part in decimal, a minus sign first: exact whatever its size, where
+// a 64-bit integer would have stopped at 9 223 372 036 854 775 807.
+QString integerDigits(long double v)
 {
     v = std::truncl(v);
-    if (v >= 9223372036854775807.0L)
-        return std::numeric_limits<qint64>::max();
-    if (v <= -9223372036854775808.0L)
-        return std::numeric_limits<qint64>::min();
-    return qint64(v);
+    if (std::fabs(v) < 9223372036854775808.0L)
+        return QString::number(qint64(v));
+    return vorn::decimal::plain(double(v));
 }
 
 } // namespace
@@ -63,9 +64,13 @@ QString NumToRus(long double fVal, bool bRod, int iFracAcc, const std::optional<
                  const std::optional<QStringList> &FracNames)
 {
     iFracAcc = std::clamp(iFracAcc, 1, 9);
+    if (!std::isfinite(fVal))
+        throw std::range_error("Недопустимое число для записи прописью");
 
     // A minus sign stays in the digit string: it takes a position but says nothing.
-    QString digits = QString::number(truncatedInteger(fVal));
+    QString digits = integerDigits(fVal);
+    if (digits.size() - (digits.startsWith(u'-') ? 1 : 0) > 21)
+        throw std::range_error("Число слишком велико для записи прописью");
     if (digits == QLatin1String("0"))
         digits.clear();
 
@@ -120,15 +125,15 @@ QString NumToRus(long double fVal, bool bRod, int iFracAcc, const std::optional<
     appendUnitName(out, IntNames, digits.isEmpty() ? 0 : unitForm(last, before));
 
     if (FracNames) {
-        long double m = 1;
-        for (int i = 0; i < iFracAcc; ++i)
-            m *= 10;
-        // Rounded on its own, halves to even (the default rounding mode); it never
-        // carries into the integer part.
-        const long double rem = std::fmod(std::nearbyint(fVal * m), m);
-        QString text = QString::number(qint64(std::fabs(rem))).rightJustified(iFracAcc, u'0');
-        if (rem < 0)
-            text.prepend(u'-');
+        // Rounded on its own on the decimal digits of the value, halves to even; it
+        // never carries into the integer part (12.999 gives 00).
+        QString text(iFracAcc, u'0');
+        if (std::truncl(fVal) != fVal) {
+            const QString r = vorn::decimal::rounded(double(fVal), iFracAcc, vorn::decimal::Rounding::HalfEven);
+            text = r.mid(r.indexOf(u'.') + 1);
+            if (r.startsWith(u'-') && text != QString(iFracAcc, u'0'))
+                text.prepend(u'-');
+        }
         // For a negative remainder the sign shifts the text; the form still reads the
         // characters at the positions of the last two digits of a positive one.
         const QChar fl = text.at(iFracAcc - 1);

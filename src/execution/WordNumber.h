@@ -9,7 +9,9 @@
 // fVal: the number; bRod: masculine (true) or feminine (false) integer unit;
 // iFracAcc: fraction digits shown, 1..9 (clamped);
 // IntNames / FracNames: up to three unit forms [many, one, few], absent = no unit.
-// The fraction part is written only when FracNames is given.
+// The fraction part is written only when FracNames is given. Raises std::range_error
+// (a Russian message) for an integer part of more than 21 digits, past the largest
+// scale word, and for infinities and NaN.
 QString NumToRus(long double fVal, bool bRod = true, int iFracAcc = 2,
                  const std::optional<QStringList> &IntNames = std::nullopt,
                  const std::optional<QStringList> &FracNames = std::nullopt);

@@ -6,6 +6,8 @@
 #include "database/dmdVorn.h"
 #include "execution/WordNumber.h"
 
+#include <stdexcept>
+
 using vorn::report::FunctionRegistry;
 using vorn::report::ReportValue;
 
@@ -49,7 +51,11 @@ ReportValue NumToRusFunction(const QList<ReportValue> &a)
         if (n == 5 || n == 9)
             fracAcc = int(a[4].toInteger());
     }
-    return ReportValue(NumToRus(value, rod, fracAcc, intNames, fracNames).left(kMaxResult));
+    try {
+        return ReportValue(NumToRus(value, rod, fracAcc, intNames, fracNames).left(kMaxResult));
+    } catch (const std::range_error &e) {
+        return ReportValue::error(QString::fromUtf8(e.what()));
+    }
 }
 
 ReportValue UserFioFunction(const QList<ReportValue> &a)

@@ -61,6 +61,8 @@ private Q_SLOTS:
     void readOnLeave();
     void requeryOnEnter();
     void okStoresRemembered();
+    void numbersKeptOrRefused_data();
+    void numbersKeptOrRefused();
     void unknownTypeBlocksOk();
     void sqlErrors();
     void prepareWithoutParams();
@@ -456,6 +458,72 @@ void TestAskMe::okStoresRemembered()
     QCOMPARE(list->Find("Client")->Lookup->KeyValue, key);
     QCOMPARE(list->Find("Client")->Value.toString(), key);
     QCOMPARE(qobject_cast<QComboBox *>(child(&dlg, "Client"))->currentIndex(), 4);
+}
+
+// A number is taken exactly as typed or refused with the reason: an integer past
+// 32 bits, money past the range or with more digits than a double keeps. Nothing
+// is cut or wrapped on the way (99 999 999 999 999 used to reach a report as
+// 276 447 231, 922 337 203 685 477,58 as ...477,63).
+void TestAskMe::numbersKeptOrRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QVariant>("value");     // invalid: refused
+    QTest::addColumn<QString>("message");
+    const QString nb = QLocale().groupSeparator();
+    const QString intRange = "(допустимо от -2" + nb + "147" + nb + "483" + nb + "648 до 2" + nb + "147" + nb + "483" + nb + "647)";
+    QTest::newRow("integer at the top") << "MinCount" << "2147483647" << QVariant(qint64(2147483647)) << "";
+    QTest::newRow("integer negative") << "MinCount" << "-2147483648" << QVariant(qint64(-2147483648LL)) << "";
+    QTest::newRow("integer past 32 bits")
+        << "MinCount" << "2147483648" << QVariant()
+        << "Параметр «Накладных не менее»: число 2" + nb + "147" + nb + "483" + nb + "648 не помещается в целое " + intRange;
+    QTest::newRow("integer of 14 digits")
+        << "MinCount" << "99999999999999" << QVariant()
+        << "Параметр «Накладных не менее»: число 99" + nb + "999" + nb + "999" + nb + "999" + nb + "999 не помещается в целое " + intRange;
+    QTest::newRow("money of 16 digits kept") << "MinTotal" << "12345678901234,56" << QVariant(12345678901234.56) << "";
+    QTest::newRow("money cents kept") << "MinTotal" << "-98765432,01" << QVariant(-98765432.01) << "";
+    QTest::newRow("money of 17 digits")
+        << "MinTotal" << "922337203685477,58" << QVariant()
+        << "Параметр «Оборот не менее, руб.»: число 922" + nb + "337" + nb + "203" + nb + "685" + nb
+               + "477,58 нельзя сохранить точно: в нём больше 15 значащих цифр";
+    QTest::newRow("money past the range")
+        << "MinTotal" << "12345678901234567" << QVariant()
+        << "Параметр «Оборот не менее, руб.»: число 12" + nb + "345" + nb + "678" + nb + "901" + nb + "234" + nb
+               + "567 вне допустимого диапазона (от -1" + nb + "000" + nb + "000" + nb + "000" + nb + "000" + nb
+               + "000 до 1" + nb + "000" + nb + "000" + nb + "000" + nb + "000" + nb + "000)";
+    QTest::newRow("number kept") << "Discount" << "0,123456" << QVariant(0.123456) << "";
+}
+
+void TestAskMe::numbersKeptOrRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, typed);
+    QFETCH(QVariant, value);
+    QFETCH(QString, message);
+    MessageLog log;
+    auto list = everyType();
+    TfrmAskMe dlg(list.get());
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    auto *edit = child<QDoubleSpinBox>(&dlg, name);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, typed);
+    dlg.BitBtnOKClick();
+    QStringList shown;
+    for (const TMsgRequest &r : log.requests)
+        shown << r.text;
+    if (value.isValid()) {
+        QCOMPARE(shown, QStringList());
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(list->Find(name)->Value, value);
+    } else {
+        QCOMPARE(shown, QStringList{message});
+        QVERIFY(dlg.result() != int(QDialog::Accepted));
+        // the refused text stays for the user to correct
+        QCOMPARE(edit->text().remove(QLocale().groupSeparator()).remove(u' '), typed);
+    }
 }
 
 void TestAskMe::unknownTypeBlocksOk()

@@ -1,6 +1,7 @@
 // The parameter model without a database: macro scanning and substitution, remembered
 // values round-tripping through a real settings file, display texts, Find.
 #include "execution/ParamAskMe.h"
+#include "execution/VornRunParams.h"
 #include "platform/core/SettingsStore.h"
 
 #include <QTemporaryDir>
@@ -23,6 +24,8 @@ private Q_SLOTS:
     void rememberedKeyAndChangedId();
     void valueText_data();
     void valueText();
+    void batchValueText_data();
+    void batchValueText();
 };
 
 void TestParamAskMe::builtInValues_data()
@@ -288,6 +291,11 @@ void TestParamAskMe::valueText_data()
     QTest::newRow("currency small") << int(vkCurrency) << QVariant(0.5) << "0,50";
     QTest::newRow("float") << int(vkFloat) << QVariant(1234567.25) << "1234567,25";
     QTest::newRow("float integral") << int(vkFloat) << QVariant(3.0) << "3";
+    QTest::newRow("float every digit") << int(vkFloat) << QVariant(1234567890123.456) << "1234567890123,456";
+    QTest::newRow("float no exponent") << int(vkFloat) << QVariant(1e15) << "1000000000000000";
+    QTest::newRow("float small") << int(vkFloat) << QVariant(0.00005) << "0,00005";
+    QTest::newRow("currency decimal tie") << int(vkCurrency) << QVariant(2.675) << "2,68";
+    QTest::newRow("currency large") << int(vkCurrency) << QVariant(7000000000.0) << "7\u00A0000\u00A0000\u00A0000,00";
     QTest::newRow("integer") << int(vkInteger) << QVariant(qint64(-12345)) << "-12345";
     QTest::newRow("datetime") << int(vkDateTime) << QVariant(QDateTime(QDate(2024, 3, 5), QTime(9, 7, 3)))
                               << "05.03.2024 9:07:03";
@@ -303,6 +311,33 @@ void TestParamAskMe::valueText()
     p.ValueKind = quint8(kind);
     p.Value = value;
     QCOMPARE(ParamValueText(p), text);
+}
+
+// Values given as text to a batch run follow the prompt's rule: taken exactly or
+// refused, never wrapped or cut.
+void TestParamAskMe::batchValueText_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QVariant>("value");   // invalid: refused
+    QTest::newRow("integer") << int(ptInteger) << "2147483647" << QVariant(qint64(2147483647));
+    QTest::newRow("integer past 32 bits") << int(ptInteger) << "99999999999999" << QVariant();
+    QTest::newRow("integer fraction") << int(ptInteger) << "12.5" << QVariant();
+    QTest::newRow("money of 16 digits") << int(ptMoney) << "12345678901234.56" << QVariant(12345678901234.56);
+    QTest::newRow("money decimal comma") << int(ptMoney) << "1234,5" << QVariant(1234.5);
+    QTest::newRow("money of 17 digits") << int(ptMoney) << "922337203685477.58" << QVariant();
+    QTest::newRow("number of 18 digits") << int(ptNumber) << "0.123456789012345678" << QVariant();
+}
+
+void TestParamAskMe::batchValueText()
+{
+    QFETCH(int, type);
+    QFETCH(QString, text);
+    QFETCH(QVariant, value);
+    TParamAskMe p("P", "", type);
+    QCOMPARE(RunSetParamText(p, text), value.isValid());
+    if (value.isValid())
+        QCOMPARE(p.Value, value);
 }
 
 QTEST_GUILESS_MAIN(TestParamAskMe)

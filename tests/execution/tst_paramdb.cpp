@@ -31,6 +31,7 @@ private Q_SLOTS:
     void paramDataSet();
     void hostileValues_data();
     void hostileValues();
+    void usrParamKeepsBigKeys();
 
 private:
     QStringList names(const TParamAskMeList &l)
@@ -338,6 +339,28 @@ void TestParamDb::hostileValues()
     QCOMPARE(q.field(0)->value().toInt(), fx.db->selectValue(check).toInt());
     if (value.contains("Майский"))
         QCOMPARE(q.field(0)->value().toInt(), 1);
+}
+
+// A list key past 32 bits (a bigint column) reaches the layout whole, and the
+// integer field refuses what it cannot hold instead of keeping its low bits.
+void TestParamDb::usrParamKeepsBigKeys()
+{
+    QObject owner;
+    TParamAskMeList list;
+    TParamAskMe *key = list.Add("Key", "", ptLookup);
+    key->Value = qint64(99999999999999);
+    key->ValueKind = vkInteger;
+    list.Add("Cnt", "", ptInteger)->Value = qint64(-2147483647 - 1);
+    FillParamDataSet(&owner, list);
+    auto *t = owner.findChild<vorn::MemoryTable *>("usrPARAM");
+    QVERIFY(t);
+    QCOMPARE(t->fieldByName("Key")->asInteger(), qint64(99999999999999));
+    QCOMPARE(t->fieldByName("Cnt")->dataType(), vorn::ftInteger);
+    QCOMPARE(t->fieldByName("Cnt")->asInteger(), qint64(-2147483647 - 1));
+    t->edit();
+    QVERIFY_THROWS_EXCEPTION(vorn::DataError, t->fieldByName("Cnt")->setValue(qint64(99999999999999)));
+    QVERIFY_THROWS_EXCEPTION(vorn::DataError, t->fieldByName("Cnt")->setValue(3e9));
+    t->cancel();
 }
 
 QTEST_GUILESS_MAIN(TestParamDb)

@@ -1,9 +1,11 @@
 // NumToRus as a table: number and options against the exact text, blanks included.
 #include "execution/WordNumber.h"
+#include "execution/unAddQRFnc.h"
 
 #include <QtTest>
 
 using Names = std::optional<QStringList>;
+using vorn::report::ReportValue;
 Q_DECLARE_METATYPE(Names)
 
 class TestWordNumber : public QObject
@@ -12,6 +14,7 @@ class TestWordNumber : public QObject
 private Q_SLOTS:
     void numToRus_data();
     void numToRus();
+    void tooLarge();
 };
 
 void TestWordNumber::numToRus_data()
@@ -84,6 +87,15 @@ void TestWordNumber::numToRus_data()
     QTest::newRow("negative fraction") << -21.5 << true << 2 << rub << kop << "двадцать один  рубль -50 копеек";
     QTest::newRow("negative fraction form") << -1.01 << true << 2 << rub << kop << "один  рубль -01 копеек";
     QTest::newRow("negative below one") << -0.5 << true << 2 << rub << kop << "ноль рублей -50 копеек";
+    // ties as the value is written, not as it sits in binary (1.015 is 1.01499... there)
+    QTest::newRow("decimal tie to even up") << 1.015 << true << 2 << rub << kop << "один  рубль 02 копейки";
+    QTest::newRow("decimal tie 2.675") << 2.675 << true << 2 << rub << kop << "два  рубля 68 копеек";
+    QTest::newRow("decimal tie to even stays") << 1.025 << true << 2 << rub << kop << "один  рубль 02 копейки";
+    QTest::newRow("large amount keeps cents") << 12345678901.23 << true << 2 << none << kop
+                                              << "двенадцать миллиардов триста сорок пять миллионов шестьсот "
+                                                 "семьдесят восемь тысяч девятьсот один  23 копейки";
+    QTest::newRow("past 64 bits") << 1e19 << true << 2 << none << none << "десять квинтилионов ";
+    QTest::newRow("21 digits") << 2e20 << true << 2 << none << none << "двести квинтилионов ";
 }
 
 void TestWordNumber::numToRus()
@@ -95,6 +107,18 @@ void TestWordNumber::numToRus()
     QFETCH(Names, fracNames);
     QFETCH(QString, expected);
     QCOMPARE(NumToRus(value, masculine, fracDigits, intNames, fracNames), expected);
+}
+
+// Past the largest scale word there are no words: a clear error, never a wrong text.
+void TestWordNumber::tooLarge()
+{
+    QVERIFY_THROWS_EXCEPTION(std::range_error, NumToRus(1e21));
+    QVERIFY_THROWS_EXCEPTION(std::range_error, NumToRus(-1e22));
+    QVERIFY_THROWS_EXCEPTION(std::range_error, NumToRus(std::numeric_limits<double>::infinity()));
+    const ReportValue v = NumToRusFunction({ReportValue(1e30)});
+    QVERIFY(v.isError());
+    QCOMPARE(v.errorMessage(), QStringLiteral("Число слишком велико для записи прописью"));
+    QCOMPARE(NumToRusFunction({ReportValue(999999999999999999.0)}).type(), ReportValue::String);
 }
 
 QTEST_GUILESS_MAIN(TestWordNumber)

@@ -664,6 +664,16 @@ ResultSet Database::executeQt(const QString &sql, const QList<QVariant> &values,
         c.type = fieldtype::fromMetaType(f.metaType().id());
         if (c.type == ftUnknown)
             c.type = ftString;
+        // exact decimals arrive as doubles; the server's column type tells them from
+        // floats (PostgreSQL numeric and money, ODBC SQL_NUMERIC and SQL_DECIMAL)
+        if (c.type == ftFloat) {
+            const bool pg = db.driverName() == QLatin1String("QPSQL");
+            const bool odbc = db.driverName() == QLatin1String("QODBC");
+            if ((pg && f.typeID() == 1700) || (odbc && (f.typeID() == 2 || f.typeID() == 3)))
+                c.type = ftBCD;
+            else if (pg && f.typeID() == 790)
+                c.type = ftCurrency;
+        }
         if (fieldtype::isString(c.type) && f.length() > 0 && f.length() < 65536)
             c.size = f.length();
         if (!f.tableName().isEmpty())
@@ -838,7 +848,14 @@ static ResultSet runOne(sqlite3 *db, const char *text, int len, const char **tai
     }
     if (rc != SQLITE_DONE)
         throw DataError(errorText(db));
-    // Expression columns have no declaration: the first value decides.
+    // Expression columns have no declaration: the first value decides, except for
+    // numbers with a fraction. Sums and products of NUMERIC columns (money, quantities)
+    // come back as REAL, mixed with INTEGER where a sum happens to be whole, and a sum
+    // of REALs carries binary noise (1278298.6000000001). Read at the 15 significant
+    // digits SQLite itself prints REAL values with, no value having more than four
+    // places means exact decimals: the column is BCD and holds those decimals.
+    // Otherwise (an average, a ratio) it is floating point. Either way one column
+    // holds one kind of number.
     for (int i = 0; i < cols; ++i) {
         if (rs.columns[i].type != ftUnknown)
             continue;
@@ -850,6 +867,35 @@ static ResultSet runOne(sqlite3 *db, const char *text, int len, const char **tai
             t = fieldtype::fromMetaType(v.metaType().id());
             if (t == ftUnknown) t = ftString;
             break;
+        }
+        if (fieldtype::isInteger(t) || t == ftFloat) {
+            bool real = false, numbers = true, fixedPoint = true;
+            for (const QVariant &v : std::as_const(rs.data[i])) {
+                const int id = v.metaType().id();
+                if (v.isNull() || id == QMetaType::Int || id == QMetaType::LongLong)
+                    continue;
+                if (id != QMetaType::Double) {
+                    numbers = false;
+                    break;
+                }
+                real = true;
+                if (fixedPoint) {
+                    const QString text = QString::number(v.toDouble(), 'g', 15);
+                    const qsizetype point = text.indexOf(u'.');
+                    fixedPoint = !text.contains(u'e') && (point < 0 || text.size() - point - 1 <= 4);
+                }
+            }
+            if (numbers && real) {
+                t = fixedPoint ? ftBCD : ftFloat;
+                for (QVariant &v : rs.data[i]) {
+                    if (v.isNull())
+                        continue;
+                    if (fixedPoint)
+                        v = QVariant(QString::number(v.toDouble(), 'g', 15).toDouble());
+                    else if (v.metaType().id() != QMetaType::Double)
+                        v = QVariant(v.toDouble());
+                }
+            }
         }
         rs.columns[i].type = t;
     }

@@ -2,8 +2,10 @@
 #include "platform/data/Field.h"
 #include "platform/data/DataError.h"
 #include "platform/data/Dataset.h"
+#include "platform/core/DecimalText.h"
 
 #include <QLocale>
+#include <cmath>
 
 namespace vorn {
 
@@ -49,8 +51,12 @@ qint64 Field::asInteger() const
     const QVariant v = value();
     if (v.isNull())
         return 0;
-    if (v.metaType().id() == QMetaType::Double)
-        return qRound64(v.toDouble());
+    if (v.metaType().id() == QMetaType::Double) {
+        const double d = std::round(v.toDouble());
+        if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0))
+            throw DataError(QStringLiteral("'%1' is not a valid integer value").arg(v.toDouble()));
+        return qint64(d);
+    }
     bool ok = false;
     const qint64 i = v.toLongLong(&ok);
     if (!ok)
@@ -104,15 +110,19 @@ QByteArray Field::asBytes() const
 
 // Delphi-style number formats ("#,##0.00", "0.###", ",0.00;-,0.00"): thousands
 // grouping when a ',' is present, fixed decimals by '0', optional ones by '#'.
-static QString formatNumber(double d, const QString &format)
+static QString formatNumber(const QVariant &v, const QString &format)
 {
+    // whole numbers keep all 64 bits; a double holds only 53 of them
+    const int id = v.metaType().id();
+    const bool whole = id == QMetaType::Int || id == QMetaType::LongLong || id == QMetaType::UInt
+                    || id == QMetaType::Short || id == QMetaType::UShort || id == QMetaType::Long;
     QString f = format;
     const int semi = f.indexOf(u';');
     if (semi >= 0) {
-        if (d < 0) {
+        if (whole ? v.toLongLong() < 0 : v.toDouble() < 0) {
             f = f.mid(semi + 1);
-            d = -d;
-            const QString neg = formatNumber(d, f.section(u';', 0, 0).remove(u'-'));
+            const QVariant magnitude = whole ? QVariant(qint64(0) - v.toLongLong()) : QVariant(-v.toDouble());
+            const QString neg = formatNumber(magnitude, f.section(u';', 0, 0).remove(u'-'));
             return f.startsWith(u'-') ? u'-' + neg : neg;
         }
         f = f.left(semi);
@@ -125,21 +135,30 @@ static QString formatNumber(double d, const QString &format)
             if (f.at(i) == u'0') ++fixed;
             else if (f.at(i) == u'#') ++optional;
         }
-    const QLocale loc;
-    QString s = loc.toString(d, 'f', fixed + optional);
-    if (!group)
-        s.remove(loc.groupSeparator());
+    // rounded on the decimal digits, halves away from zero, as the report formats do
+    QString s = whole ? decimal::rounded(qint64(v.toLongLong()), fixed + optional)
+                      : decimal::rounded(v.toDouble(), fixed + optional);
     if (optional > 0) {
-        const QString dec = loc.decimalPoint();
-        const int p = s.indexOf(dec);
-        if (p >= 0) {
-            int end = s.size();
-            while (end > p + 1 + fixed && s.at(end - 1) == u'0') --end;
-            if (end == p + 1) end = p;
-            s.truncate(end);
-        }
+        int end = int(s.size());
+        const int p = int(s.indexOf(u'.'));
+        while (end > p + 1 + fixed && s.at(end - 1) == u'0') --end;
+        if (end == p + 1) end = p;
+        s.truncate(end);
     }
-    return s;
+    const QLocale loc;
+    return decimal::localized(s, group ? loc.groupSeparator() : QString(), loc.decimalPoint());
+}
+
+// Money: two places; a BCD value shows at least two and every further place it has,
+// so a quantity of 1.125 is not shown as 1,13.
+static QString formatMoney(double d, FieldType type)
+{
+    const QString s = decimal::plain(d);
+    const qsizetype point = s.indexOf(u'.');
+    const int places = point < 0 ? 0 : int(s.size() - point - 1);
+    const QLocale loc;
+    return decimal::localized(decimal::roundedText(s, type == ftCurrency ? 2 : std::max(2, places)),
+                              loc.groupSeparator(), loc.decimalPoint());
 }
 
 QString Field::formatValue(const QVariant &v, FieldType type, const QString &displayFormat)
@@ -148,7 +167,7 @@ QString Field::formatValue(const QVariant &v, FieldType type, const QString &dis
         return {};
     if (!displayFormat.isEmpty()) {
         if (fieldtype::isInteger(type) || fieldtype::isFloat(type))
-            return formatNumber(v.toDouble(), displayFormat);
+            return formatNumber(v, displayFormat);
         if (fieldtype::isDateTime(type))
             return QLocale().toString(v.toDateTime(), displayFormat);
     }
@@ -161,8 +180,8 @@ QString Field::formatValue(const QVariant &v, FieldType type, const QString &dis
         return QLocale().toString(dt, QStringLiteral("dd.MM.yyyy H:mm:ss"));
     }
     case QMetaType::Double:
-        if (type == ftCurrency)
-            return formatNumber(v.toDouble(), QStringLiteral(",0.00"));
+        if (type == ftCurrency || type == ftBCD)
+            return formatMoney(v.toDouble(), type);
         return QLocale().toString(v.toDouble(), 'g', 15).remove(QLocale().groupSeparator());
     case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::QByteArray: return QStringLiteral("(BLOB)");

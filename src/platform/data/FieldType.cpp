@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QVariant>
+#include <cmath>
+#include <limits>
 
 namespace vorn::fieldtype {
 
@@ -218,12 +220,20 @@ QVariant convert(const QVariant &v, FieldType t, bool *ok)
         r = v.toTime();
         good = r.toTime().isValid();
         break;
-    case QMetaType::Int:
-        if (v.metaType().id() == QMetaType::Double)
-            r = int(qRound(v.toDouble()));
-        else
-            r = v.toInt(&good);
+    case QMetaType::Int: {
+        // a value past 32 bits is refused, never cut to its low bits
+        qint64 i = 0;
+        if (v.metaType().id() == QMetaType::Double) {
+            const double d = std::round(v.toDouble());
+            good = d >= -2147483648.0 && d <= 2147483647.0;
+            i = good ? qint64(d) : 0;
+        } else {
+            i = v.toLongLong(&good);
+            good = good && i >= std::numeric_limits<qint32>::min() && i <= std::numeric_limits<qint32>::max();
+        }
+        r = int(i);
         break;
+    }
     case QMetaType::LongLong: r = v.toLongLong(&good); break;
     case QMetaType::Double:
         if (v.metaType().id() == QMetaType::QString) {

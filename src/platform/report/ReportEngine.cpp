@@ -494,6 +494,7 @@ struct ReportEngine::Private : public ExpressionContext
     QString formatValue(const ReportValue &v, const QString &format) const
     {
         if (!format.isEmpty()) {
+            if (v.type() == ReportValue::Integer) return formatNumber(format, v.toInteger());
             if (v.isNumber()) return formatNumber(format, v.toDouble());
             if (v.type() == ReportValue::DateTime) return formatDateTime(format, v.toDateTime());
         }
@@ -1060,8 +1061,10 @@ struct ReportEngine::Private : public ExpressionContext
             }
             ++a.count;
             if (a.kind == AggregateKind::Sum || a.kind == AggregateKind::Average) {
-                if (v.type() == ReportValue::Integer || v.type() == ReportValue::Boolean) a.isum += v.toInteger();
-                else a.allInt = false;
+                // a sum past 64 bits goes on in floating point rather than wrapping
+                if ((v.type() != ReportValue::Integer && v.type() != ReportValue::Boolean)
+                    || __builtin_add_overflow(a.isum, v.toInteger(), &a.isum))
+                    a.allInt = false;
                 a.sum += v.toDouble();
             } else if (a.kind == AggregateKind::Min || a.kind == AggregateKind::Max) {
                 const ReportValue &cur = a.kind == AggregateKind::Min ? a.min : a.max;

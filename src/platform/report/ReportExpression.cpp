@@ -2,10 +2,13 @@
 // item; evaluation walks it. Every fault becomes an error value, which spreads
 // through operators and prints as its message, so a bad cell never stops a run.
 #include "platform/report/ReportExpression.h"
+#include "platform/core/DecimalText.h"
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vorn::report {
 
@@ -84,7 +87,23 @@ double ReportValue::toDouble() const
 
 qint64 ReportValue::toInteger() const
 {
-    return m_type == Integer || m_type == Boolean ? m_int : qint64(std::trunc(toDouble()));
+    if (m_type == Integer || m_type == Boolean)
+        return m_int;
+    const double d = std::trunc(toDouble());
+    if (std::isnan(d))
+        return 0;
+    // beyond the range the nearest end stands in; callers that need the exact
+    // value check fitsInteger() first
+    if (d >= 9223372036854775808.0)
+        return std::numeric_limits<qint64>::max();
+    if (d < -9223372036854775808.0)
+        return std::numeric_limits<qint64>::min();
+    return qint64(d);
+}
+
+static bool fitsInteger(double d)
+{
+    return d >= -9223372036854775808.0 && d < 9223372036854775808.0;
 }
 
 QString ReportValue::toString() const
@@ -139,11 +158,14 @@ ExpressionContext::~ExpressionContext() = default;
 
 // --- display formats ----------------------------------------------------------
 
-QString formatNumber(const QString &format, double value)
+namespace {
+
+// The format applied to a value given by its sign and a function that writes its
+// magnitude rounded to a number of places (plain notation).
+QString applyNumberFormat(const QString &format, bool isNegative, bool isZero,
+                          const std::function<QString(int)> &magnitude)
 {
     const QLocale loc;
-    if (format.isEmpty())
-        return ReportValue(value).toString();
     // sections: positive;negative;zero
     QStringList sections;
     {
@@ -159,10 +181,10 @@ QString formatNumber(const QString &format, double value)
     }
     QString sec = sections.at(0);
     bool negativeSection = false;
-    if (value < 0 && sections.size() > 1 && !sections.at(1).isEmpty()) {
+    if (isNegative && sections.size() > 1 && !sections.at(1).isEmpty()) {
         sec = sections.at(1);
         negativeSection = true;
-    } else if (value == 0 && sections.size() > 2 && !sections.at(2).isEmpty()) {
+    } else if (isZero && sections.size() > 2 && !sections.at(2).isEmpty()) {
         sec = sections.at(2);
     }
     QString prefix, suffix, core;
@@ -190,9 +212,7 @@ QString formatNumber(const QString &format, double value)
     const int minInt = int(intPart.count(u'0'));
     const int minFrac = int(fracPart.count(u'0'));
     const int maxFrac = int(fracPart.count(u'0') + fracPart.count(u'#'));
-    // values such as 2.675 are stored a hair below the decimal tie; reports round them up
-    const double a = std::fabs(value) * (1 + 1e-12);
-    QString digits = QString::number(a, 'f', maxFrac);
+    const QString digits = magnitude(maxFrac);
     QString ip = digits.section(u'.', 0, 0);
     QString fp = digits.section(u'.', 1);
     while (fp.size() > minFrac && fp.endsWith(u'0'))
@@ -214,8 +234,31 @@ QString formatNumber(const QString &format, double value)
     QString out = ip;
     if (!fp.isEmpty())
         out += loc.decimalPoint() + fp;
-    const bool negative = value < 0 && !negativeSection && (QString(ip + fp).contains(QRegularExpression(QStringLiteral("[1-9]"))));
+    const bool negative = isNegative && !negativeSection && (QString(ip + fp).contains(QRegularExpression(QStringLiteral("[1-9]"))));
     return (negative ? QStringLiteral("-") : QString()) + prefix + out + suffix;
+}
+
+} // namespace
+
+QString formatNumber(const QString &format, double value)
+{
+    if (format.isEmpty())
+        return ReportValue(value).toString();
+    if (!std::isfinite(value))
+        return ReportValue(value).toString();
+    return applyNumberFormat(format, value < 0, value == 0, [value](int places) {
+        return decimal::rounded(std::fabs(value), places);
+    });
+}
+
+QString formatNumber(const QString &format, qint64 value)
+{
+    if (format.isEmpty())
+        return ReportValue(value).toString();
+    return applyNumberFormat(format, value < 0, value == 0, [value](int places) {
+        QString s = decimal::rounded(value, places);
+        return s.startsWith(u'-') ? s.mid(1) : s;
+    });
 }
 
 QString formatDateTime(const QString &format, const QDateTime &value)
@@ -341,7 +384,15 @@ FunctionRegistry makeStandard()
         if (start < 1 || len < 0) return ReportValue(QString());
         return ReportValue(a[0].toString().mid(start - 1, len));
     });
-    fixed("INT", "INT(<X>)| Целая часть числа", 1, [](const Args &a) { return ReportValue(qint64(std::trunc(a[0].toDouble()))); });
+    fixed("INT", "INT(<X>)| Целая часть числа", 1, [](const Args &a) {
+        if (a[0].type() == ReportValue::Integer)
+            return a[0];
+        const double d = std::trunc(a[0].toDouble());
+        if (!std::isfinite(d))
+            return ReportValue::error(QStringLiteral("Недопустимая операция с числом"));
+        // a whole number past the 64-bit range stays a floating-point value
+        return fitsInteger(d) ? ReportValue(qint64(d)) : ReportValue(d);
+    });
     fixed("FRAC", "FRAC(<X>)| Дробная часть числа", 1, [](const Args &a) {
         const double d = a[0].toDouble();
         return ReportValue(d - std::trunc(d));
@@ -351,18 +402,43 @@ FunctionRegistry makeStandard()
         return d < 0 ? ReportValue::error(QStringLiteral("Корень из отрицательного числа")) : ReportValue(std::sqrt(d));
     });
     fixed("DIV", "DIV(<X>,<Y>)| Целочисленное деление", 2, [](const Args &a) {
-        const qint64 y = a[1].toInteger();
-        return y == 0 ? ReportValue::error(QStringLiteral("Деление на ноль")) : ReportValue(a[0].toInteger() / y);
+        const auto whole = [](const ReportValue &v) {
+            return v.type() == ReportValue::Integer || v.type() == ReportValue::Boolean || fitsInteger(std::trunc(v.toDouble()));
+        };
+        if (whole(a[0]) && whole(a[1])) {
+            const qint64 x = a[0].toInteger(), y = a[1].toInteger();
+            if (y == 0)
+                return ReportValue::error(QStringLiteral("Деление на ноль"));
+            // the one quotient of two 64-bit numbers that does not fit them
+            if (y == -1 && x == std::numeric_limits<qint64>::min())
+                return ReportValue(-double(x));
+            return ReportValue(x / y);
+        }
+        const double x = std::trunc(a[0].toDouble()), y = std::trunc(a[1].toDouble());
+        if (y == 0)
+            return ReportValue::error(QStringLiteral("Деление на ноль"));
+        const double q = std::trunc(x / y);
+        if (!std::isfinite(q))
+            return ReportValue::error(QStringLiteral("Недопустимая операция с числом"));
+        return fitsInteger(q) ? ReportValue(qint64(q)) : ReportValue(q);
     });
     fixed("ABS", "ABS(<X>)| Модуль числа", 1, [](const Args &a) {
-        return a[0].type() == ReportValue::Integer ? ReportValue(qAbs(a[0].toInteger())) : ReportValue(std::fabs(a[0].toDouble()));
+        if (a[0].type() == ReportValue::Integer) {
+            const qint64 i = a[0].toInteger();
+            return i == std::numeric_limits<qint64>::min() ? ReportValue(-double(i)) : ReportValue(qAbs(i));
+        }
+        return ReportValue(std::fabs(a[0].toDouble()));
     });
     fixed("TYPEOF", "TYPEOF(<X>)| Тип значения", 1, [](const Args &a) { return ReportValue(a[0].typeName()); });
     fixed("ISNULL", "ISNULL(<X>)| Истина, если значение пусто", 1, [](const Args &a) {
         return ReportValue(a[0].isNull() || (a[0].type() == ReportValue::String && a[0].toString().isEmpty()));
     });
     fixed("FORMATNUMERIC", "FORMATNUMERIC(<Формат>,<X>)| Число по формату", 2,
-          [](const Args &a) { return ReportValue(formatNumber(a[0].toString(), a[1].toDouble())); });
+          [](const Args &a) {
+              if (a[1].type() == ReportValue::Integer)
+                  return ReportValue(formatNumber(a[0].toString(), a[1].toInteger()));
+              return ReportValue(formatNumber(a[0].toString(), a[1].toDouble()));
+          });
     fixed("FORMATDATETIME", "FORMATDATETIME(<Формат>,<Дата>)| Дата по формату", 2, [](const Args &a) {
         if (a[1].type() != ReportValue::DateTime)
             return ReportValue::error(QStringLiteral("FORMATDATETIME: ожидается дата"));
@@ -370,11 +446,26 @@ FunctionRegistry makeStandard()
     });
     r.add(QStringLiteral("ROUND"), QStringLiteral("ROUND(<X>[,<Знаков>])| Округление"), QStringLiteral("1,2"), [](const Args &a) {
         if (a.size() < 1 || a.size() > 2) return wrongCount();
-        const int digits = a.size() == 2 ? int(a[1].toInteger()) : 0;
-        const double m = std::pow(10.0, digits);
-        const double x = a[0].toDouble() * m;
-        const double v = std::round(x * (1 + 1e-12)) / m;
-        return digits <= 0 ? ReportValue(qint64(v)) : numeric(v);
+        // no double has digits beyond 340 places either side of the point
+        const int digits = a.size() == 2 ? int(std::clamp<qint64>(a[1].toInteger(), -400, 400)) : 0;
+        // rounded on the decimal digits of the value, halves away from zero
+        QString text;
+        if (a[0].type() == ReportValue::Integer || a[0].type() == ReportValue::Boolean) {
+            if (digits >= 0)
+                return ReportValue(a[0].toInteger());
+            text = decimal::rounded(a[0].toInteger(), digits);
+        } else {
+            const double x = a[0].toDouble();
+            if (!std::isfinite(x))
+                return ReportValue::error(QStringLiteral("Недопустимая операция с числом"));
+            if (digits > 0)
+                return numeric(decimal::roundToDouble(x, digits));
+            text = decimal::rounded(x, digits);
+        }
+        qint64 i = 0;
+        if (decimal::toInteger(text, &i))
+            return ReportValue(i);
+        return numeric(text.toDouble());
     });
     fixed("DATE", "DATE| Текущая дата", 0, [](const Args &) { return ReportValue(QDateTime(QDate::currentDate(), QTime(0, 0))); });
     fixed("TIME", "TIME| Текущее время", 0, [](const Args &) {
@@ -410,6 +501,7 @@ public:
     ReportFunction function;                          // Call
     AggregateKind aggregate = AggregateKind::Sum;
     int slot = -1;                                    // Aggregate: engine accumulator
+    int height = 1;                                   // longest path down to a leaf, this node included
 };
 
 Expression::Expression() = default;
@@ -533,12 +625,51 @@ private:
     {
         ExpressionNode *n = make(k);
         n->name = op;
-        n->args = {l, r};
+        setArgs(n, {l, r});
         return n;
+    }
+
+    // Parsing and evaluation recurse along the tree, so a damaged or hostile layout
+    // could exhaust the stack: every nesting step (brackets, arguments, NOT, signs)
+    // counts while parsing, and the tree built may not grow taller than a bound
+    // either (a long chain of "+" nests without any bracket).
+    static constexpr int kMaxNesting = 200;
+    static constexpr int kMaxHeight = 1000;
+    struct Nesting
+    {
+        int &depth;
+        explicit Nesting(int &d) : depth(++d) {}
+        ~Nesting() { --depth; }
+    };
+    bool tooDeep()
+    {
+        if (m_depth <= kMaxNesting)
+            return false;
+        stop();
+        return true;
+    }
+    void stop()
+    {
+        if (m_error.isEmpty())
+            fail(QStringLiteral("слишком глубокая вложенность"));
+        m_tok = Tok::End;
+        m_pos = int(m_s.size());
+    }
+    void setArgs(ExpressionNode *n, const QList<ExpressionNode *> &args)
+    {
+        n->args = args;
+        for (const ExpressionNode *a : args)
+            if (a)
+                n->height = std::max(n->height, a->height + 1);
+        if (n->height > kMaxHeight)
+            stop();
     }
 
     ExpressionNode *parseOr()
     {
+        Nesting nesting(m_depth);
+        if (tooDeep())
+            return make(NodeKind::Constant);
         ExpressionNode *l = parseAnd();
         while (isKeyword("or")) { next(); l = binary(QStringLiteral("or"), l, parseAnd(), NodeKind::Or); }
         return l;
@@ -552,10 +683,13 @@ private:
     ExpressionNode *parseNot()
     {
         if (isKeyword("not")) {
+            Nesting nesting(m_depth);
+            if (tooDeep())
+                return make(NodeKind::Constant);
             next();
             ExpressionNode *n = make(NodeKind::Unary);
             n->name = QStringLiteral("not");
-            n->args = {parseNot()};
+            setArgs(n, {parseNot()});
             return n;
         }
         return parseCompare();
@@ -592,19 +726,15 @@ private:
     }
     ExpressionNode *parseUnary()
     {
-        // a damaged layout must not exhaust the stack with thousands of brackets
-        struct Depth { int &d; explicit Depth(int &x) : d(++x) {} ~Depth() { --d; } } depth(m_depth);
-        if (m_depth > 200) {
-            fail(QStringLiteral("слишком глубокая вложенность"));
-            m_tok = Tok::End;
-            return make(NodeKind::Constant);
-        }
         if (m_tok == Tok::Op && (m_text == u"-" || m_text == u"+")) {
+            Nesting nesting(m_depth);
+            if (tooDeep())
+                return make(NodeKind::Constant);
             const QString op = m_text;
             next();
             ExpressionNode *n = make(NodeKind::Unary);
             n->name = op;
-            n->args = {parseUnary()};
+            setArgs(n, {parseUnary()});
             return n;
         }
         return parsePrimary();
@@ -654,7 +784,7 @@ private:
         }
         if (!agg.argument && kind != AggregateKind::Count)
             fail(QStringLiteral("у итога нет выражения"));
-        n->args = {agg.argument};
+        setArgs(n, {agg.argument});
         m_e.m_aggregates.append(agg);
         return n;
     }
@@ -703,7 +833,7 @@ private:
             if (up == u"IF") {
                 ExpressionNode *n = make(NodeKind::If);
                 if (m_tok != Tok::LParen) { fail(QStringLiteral("ожидается \"(\"")); return n; }
-                n->args = parseArgs();
+                setArgs(n, parseArgs());
                 if (n->args.size() != 3) {
                     ExpressionNode *e = make(NodeKind::Failed);
                     e->value = wrongCount();
@@ -716,7 +846,7 @@ private:
                 n->name = up;
                 n->function = *f;
                 if (m_tok == Tok::LParen)
-                    n->args = parseArgs();
+                    setArgs(n, parseArgs());
                 return n;
             }
             if (m_tok == Tok::LParen) {
@@ -800,6 +930,12 @@ int compareValues(const ReportValue &a, const ReportValue &b, bool *ok)
             return QString::compare(a.toString(), b.toString());
         return a.isNull() ? -1 : 1;
     }
+    const bool intA = a.type() == ReportValue::Integer || a.type() == ReportValue::Boolean;
+    const bool intB = b.type() == ReportValue::Integer || b.type() == ReportValue::Boolean;
+    if (intA && intB) {
+        const qint64 x = a.toInteger(), y = b.toInteger();
+        return x < y ? -1 : x > y ? 1 : 0;
+    }
     if ((a.isNumber() || a.type() == ReportValue::Boolean) && (b.isNumber() || b.type() == ReportValue::Boolean)) {
         const double x = a.toDouble(), y = b.toDouble();
         return x < y ? -1 : x > y ? 1 : 0;
@@ -824,16 +960,23 @@ ReportValue arithmetic(const QString &op, const ReportValue &a, const ReportValu
     if (a.isNull() || b.isNull())
         return {};
     if (a.type() == ReportValue::DateTime && b.isNumber() && (o == u'+' || o == u'-')) {
-        const qint64 ms = qint64(std::llround(b.toDouble() * 86400000.0));
-        return ReportValue(a.toDateTime().addMSecs(o == u'+' ? ms : -ms));
+        const double days = o == u'+' ? b.toDouble() : -b.toDouble();
+        // past the calendar the program shows (years 1 to 9999) there is no date to give
+        const QDateTime r = std::fabs(days) < 4e6 ? a.toDateTime().addMSecs(qint64(std::llround(days * 86400000.0)))
+                                                  : QDateTime();
+        if (!r.isValid() || r.date().year() < 1 || r.date().year() > 9999)
+            return ReportValue::error(QStringLiteral("Дата вне допустимого диапазона (годы 1–9999)"));
+        return ReportValue(r);
     }
     if (a.type() == ReportValue::DateTime && b.type() == ReportValue::DateTime && o == u'-')
         return ReportValue(a.toDateTime().msecsTo(b.toDateTime()) / -86400000.0);
     const bool ints = (a.type() == ReportValue::Integer || a.type() == ReportValue::Boolean)
                    && (b.type() == ReportValue::Integer || b.type() == ReportValue::Boolean);
-    if (o == u'+') return ints ? ReportValue(a.toInteger() + b.toInteger()) : numeric(a.toDouble() + b.toDouble());
-    if (o == u'-') return ints ? ReportValue(a.toInteger() - b.toInteger()) : numeric(a.toDouble() - b.toDouble());
-    if (o == u'*') return ints ? ReportValue(a.toInteger() * b.toInteger()) : numeric(a.toDouble() * b.toDouble());
+    // integers stay exact while they fit 64 bits and go on in floating point past that
+    qint64 r = 0;
+    if (o == u'+') return ints && !__builtin_add_overflow(a.toInteger(), b.toInteger(), &r) ? ReportValue(r) : numeric(a.toDouble() + b.toDouble());
+    if (o == u'-') return ints && !__builtin_sub_overflow(a.toInteger(), b.toInteger(), &r) ? ReportValue(r) : numeric(a.toDouble() - b.toDouble());
+    if (o == u'*') return ints && !__builtin_mul_overflow(a.toInteger(), b.toInteger(), &r) ? ReportValue(r) : numeric(a.toDouble() * b.toDouble());
     if (b.toDouble() == 0)
         return ReportValue::error(QStringLiteral("Деление на ноль"));
     return numeric(a.toDouble() / b.toDouble());
@@ -861,7 +1004,8 @@ ReportValue Expression::evaluateNode(const ExpressionNode *n, ExpressionContext 
         if (v.isError() || v.isNull()) return v;
         if (n->name == u"not") return ReportValue(!v.toBool());
         if (n->name == u"+") return v;
-        if (v.type() == ReportValue::Integer) return ReportValue(-v.toInteger());
+        if (v.type() == ReportValue::Integer && v.toInteger() != std::numeric_limits<qint64>::min())
+            return ReportValue(-v.toInteger());
         return ReportValue(-v.toDouble());
     }
     case NodeKind::And: {

@@ -155,7 +155,9 @@ private:
 };
 
 // Delphi-style display formats, which layouts carry ("#,##0.00", "dd.mm.yyyy").
+// Rounds on the decimal digits of the value, halves away from zero.
 QString formatNumber(const QString &format, double value);
+QString formatNumber(const QString &format, qint64 value);
 QString formatDateTime(const QString &format, const QDateTime &value);
 
 } // namespace vorn::report

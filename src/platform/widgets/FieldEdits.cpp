@@ -1,5 +1,6 @@
 // Data-aware editors.
 #include "platform/widgets/FieldEdits.h"
+#include "platform/core/DecimalText.h"
 #include "platform/data/DataError.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/Dataset.h"
@@ -148,9 +149,13 @@ void FieldNumberEdit::show_(bool editing)
         return;
     }
     if (editing) {
-        const double d = f->value().toDouble();
-        setText(m_decimals >= 0 ? QLocale().toString(d, 'f', m_decimals).remove(QLocale().groupSeparator())
-                                : QLocale().toString(d, 'g', 15).remove(QLocale().groupSeparator()));
+        // every digit the value has: what is edited is what is stored
+        const QVariant v = f->value();
+        const int id = v.metaType().id();
+        const QString t = id == QMetaType::Int || id == QMetaType::LongLong
+            ? QString::number(v.toLongLong())
+            : m_decimals >= 0 ? decimal::rounded(v.toDouble(), m_decimals) : decimal::plain(v.toDouble());
+        setText(decimal::localized(t, QString(), QLocale().decimalPoint()));
     } else {
         const QString fmt = m_format.isEmpty() ? f->displayFormat() : m_format;
         setText(Field::formatValue(f->value(), f->dataType(), fmt));
@@ -167,18 +172,35 @@ void FieldNumberEdit::commit()
         m_link->write(QVariant());
         return;
     }
-    bool ok = false;
     QString plain = t;
-    plain.remove(QLocale().groupSeparator()).remove(u' ').remove(QChar(0xa0));
-    double d = QLocale().toDouble(plain, &ok);
-    if (!ok)
-        d = plain.replace(u',', u'.').toDouble(&ok);
-    if (!ok) {
-        Q_EMIT dataError(QStringLiteral("\"%1\" - неверное число").arg(t));
+    plain.remove(QLocale().groupSeparator()).remove(u' ').remove(QChar(0xa0)).remove(QChar(0x202f));
+    plain.replace(QLocale().decimalPoint(), QStringLiteral(".")).replace(u',', u'.');
+    const QString number = decimal::normalized(plain);
+    // a number is stored as typed or refused, never rounded or cut on the way
+    QString refusal;
+    QVariant value;
+    Field *f = m_link->field();
+    if (number.isEmpty()) {
+        refusal = QStringLiteral("«%1» — не число").arg(t);
+    } else if (f && fieldtype::isInteger(f->dataType())) {
+        qint64 i = 0;
+        if (decimal::toInteger(number, &i))
+            value = i;
+        else
+            refusal = QStringLiteral("Число %1 не целое или не помещается в 64 бита").arg(t);
+    } else {
+        const double d = number.toDouble();
+        if (decimal::plain(d) == number)
+            value = d;
+        else
+            refusal = QStringLiteral("Число %1 нельзя сохранить точно: в нём больше 15 значащих цифр").arg(t);
+    }
+    if (!refusal.isEmpty()) {
+        Q_EMIT dataError(refusal);
         show_(hasFocus());
         return;
     }
-    m_link->write(d);
+    m_link->write(value);
 }
 
 void FieldNumberEdit::focusInEvent(QFocusEvent *e)

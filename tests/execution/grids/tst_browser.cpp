@@ -234,6 +234,37 @@ private Q_SLOTS:
         QCOMPARE(b->Navigator()->dataSource(), b->Grid(0)->dataSource());
     }
 
+    // The demo's money columns (numeric(12,2), a numeric(12,3) quantity) and an
+    // expression over them as the grid shows them: two places and grouping, a
+    // further place when the value has one.
+    void moneyColumnsInGrid()
+    {
+        auto session = open("director");
+        ddl("MoneyCols", "Id integer primary key, Price numeric(12,2), Qty numeric(12,3), Rate real");
+        ExecSql("insert into MoneyCols values (1, 948.6, 1330.272, 0.5), (2, 88, 2, 1.25), (3, 1234567.5, 0.5, 3)");
+        auto *b = new TfrmVornQueryBro(78, okQuery, "Суммы", oneQuery("select Price, Qty, Rate, Price * Qty as Amount, Price + 0.1 + 0.2 as Noisy "
+                                                                "from MoneyCols order by Id"),
+                                       new TParamAskMeList, true);
+        b->OpenData();
+        vorn::DataGrid *grid = b->findChild<vorn::DataGrid *>("DBgrid_Query1");
+        QVERIFY(grid);
+        QAbstractItemModel *m = grid->model();
+        auto cell = [m](int r, int c) { return m->data(m->index(r, c), Qt::DisplayRole).toString(); };
+        const QString nb = QLocale().groupSeparator();
+        QCOMPARE(QStringList({cell(0, 0), cell(1, 0), cell(2, 0)}),
+                 QStringList({"948,60", "88,00", "1" + nb + "234" + nb + "567,50"}));
+        QCOMPARE(QStringList({cell(0, 1), cell(1, 1), cell(2, 1)}),
+                 QStringList({"1" + nb + "330,272", "2,00", "0,50"}));
+        QCOMPARE(QStringList({cell(0, 2), cell(1, 2), cell(2, 2)}), QStringList({"0,5", "1,25", "3"}));
+        // an expression over them: SQLite declares no type for it, the server does
+        QCOMPARE(QStringList({cell(0, 3), cell(1, 3), cell(2, 3)}),
+                 QStringList({"1" + nb + "261" + nb + "896,0192", "176,00", "617" + nb + "283,75"}));
+        // SQLite adds REALs in binary (948.9000000000001); the column still reads as money
+        QCOMPARE(QStringList({cell(0, 4), cell(1, 4), cell(2, 4)}),
+                 QStringList({"948,90", "88,30", "1" + nb + "234" + nb + "567,80"}));
+        delete b;
+    }
+
     void reopenRunsAgain()
     {
         auto session = open("director");

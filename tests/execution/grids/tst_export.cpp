@@ -263,7 +263,8 @@ private Q_SLOTS:
         QCOMPARE(got, expected);
     }
 
-    // The kinds the fixed layout leaves open: width 20, numbers right, text left.
+    // The kinds the fixed layout leaves open: width 20, numbers right, text left;
+    // a BCD value as the grid shows it (two places at least).
     void textOtherKinds()
     {
         QObject owner;
@@ -275,7 +276,7 @@ private Q_SLOTS:
         const QStringList lines = vorn::codepage::fromCp1251(f.readAll()).split(QStringLiteral("\r\n"));
         const QString pad(20, u' ');
         QCOMPARE(lines[2], QString("True" + pad).left(20) + u' ' + QString("12345678901").rightJustified(20) + u' ' +
-                               QString("12,5").rightJustified(20) + u' ' + QString("(BLOB)").leftJustified(20) + u' ' +
+                               QString("12,50").rightJustified(20) + u' ' + QString("(BLOB)").leftJustified(20) + u' ' +
                                QString("две строки").leftJustified(20));
     }
 

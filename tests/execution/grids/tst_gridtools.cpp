@@ -327,6 +327,48 @@ private Q_SLOTS:
         QCOMPARE(again.Memo()->toPlainText(), QStringLiteral("[Name]<>'Петров'\nAND [Qty]>6"));
     }
 
+    // What the dialog writes for a number, its own parser must read: plain digits
+    // for tiny and huge values, and the filter then selects by the value written.
+    void filterDialogNumbers_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("tiny fraction") << "Rate" << "=" << 0.00005 << "[Rate]=0.00005" << 0;
+        QTest::newRow("smallest step") << "Rate" << ">" << 0.0000001 << "[Rate]>0.0000001" << 2;
+        QTest::newRow("quarter") << "Rate" << "=" << 0.25 << "[Rate]=0.25" << 1;
+        QTest::newRow("huge float") << "Rate" << "<" << 1e15 << "[Rate]<1000000000000000" << 2;
+        QTest::newRow("huge negative") << "Rate" << ">" << -1e15 << "[Rate]>-1000000000000000" << 2;
+        QTest::newRow("many digits") << "Rate" << "<" << 123456789.1234567 << "[Rate]<123456789.1234567" << 2;
+        QTest::newRow("money") << "Amount" << ">=" << 1.5 << "[Amount]>=1.5" << 2;
+        QTest::newRow("money huge") << "Amount" << "<>" << 999999999999999.0 << "[Amount]<>999999999999999" << 2;
+        QTest::newRow("integer") << "Qty" << "=" << 20.0 << "[Qty]=20" << 1;
+        QTest::newRow("integer huge") << "Qty" << "<" << 1e15 << "[Qty]<1000000000000000" << 3;
+    }
+    void filterDialogNumbers()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, op);
+        QFETCH(double, value);
+        QFETCH(QString, line);
+        QFETCH(int, rows);
+        Messages m;
+        QObject owner;
+        auto *q = data.query(&owner, QStringLiteral("qFn"), QStringLiteral("select * from Clients order by Id"));
+        TdlgFilter dlg(q, nullptr);
+        dlg.SetField(field);
+        dlg.SetOperation(op);
+        dlg.SetValue(value);
+        dlg.Add();
+        QCOMPARE(dlg.Memo()->toPlainText(), line);
+        dlg.Apply();
+        QCOMPARE(m.texts, QStringList());
+        QVERIFY(q->isFiltered());
+        QCOMPARE(q->recordCount(), rows);
+    }
+
     void columnSum_data()
     {
         QTest::addColumn<QString>("field");
@@ -348,6 +390,18 @@ private Q_SLOTS:
         q->setRecNo(3);
         QCOMPARE(ColumnSumText(q, field.isEmpty() ? nullptr : q->findField(field)), text);
         QCOMPARE(q->recNo(), 3);
+    }
+
+    // A whole-number column sums exactly past 64 bits, where it used to wrap.
+    void columnSumPast64Bits()
+    {
+        QObject owner;
+        auto *q = data.query(&owner, QStringLiteral("qBig"),
+                             QStringLiteral("select 9223372036854775807 as Big union all select 9223372036854775807 "
+                                            "union all select -5"));
+        QCOMPARE(q->findField(QStringLiteral("Big"))->dataType(), vorn::ftLargeint);
+        QCOMPARE(ColumnSumText(q, q->findField(QStringLiteral("Big"))),
+                 QStringLiteral("Сумма поля Big [Big] = 18446744073709551609 \n\rВ сетке 3 строк"));
     }
 
     void booleanToggle()

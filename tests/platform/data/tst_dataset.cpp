@@ -169,6 +169,52 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(DataError, q->fieldByName("Nope"));
     }
 
+    // Money and exact decimals show two places (more when the value has them) with the
+    // locale's grouping; floats show as they are, or by their display format.
+    void moneyDisplay_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("text");
+        const QString nb = QLocale().groupSeparator();
+        QTest::newRow("money tenths") << "Cur" << 948.6 << "" << "948,60";
+        QTest::newRow("money whole") << "Cur" << 88.0 << "" << "88,00";
+        QTest::newRow("money grouped") << "Cur" << 1234567.5 << "" << "1" + nb + "234" + nb + "567,50";
+        QTest::newRow("money negative") << "Cur" << -1234.5 << "" << "-1" + nb + "234,50";
+        QTest::newRow("money large") << "Cur" << 9876543210.01 << "" << "9" + nb + "876" + nb + "543" + nb + "210,01";
+        QTest::newRow("decimal tenths") << "Dec" << 948.6 << "" << "948,60";
+        QTest::newRow("decimal whole") << "Dec" << 88.0 << "" << "88,00";
+        QTest::newRow("decimal third place kept") << "Qty" << 1330.272 << "" << "1" + nb + "330,272";
+        QTest::newRow("decimal quantity whole") << "Qty" << 5.0 << "" << "5,00";
+        QTest::newRow("float as it is") << "Flt" << 948.6 << "" << "948,6";
+        QTest::newRow("float by its format") << "Flt" << 1330.272 << "#,##0.00" << "1" + nb + "330,27";
+        QTest::newRow("float format half up") << "Flt" << 2.675 << "0.00" << "2,68";
+        QTest::newRow("float format large") << "Flt" << 7000000000.0 << "0.00" << "7000000000,00";
+    }
+    void moneyDisplay()
+    {
+        QFETCH(QString, column);
+        QFETCH(double, value);
+        QFETCH(QString, format);
+        QFETCH(QString, text);
+        exec("DROP TABLE IF EXISTS Money");
+        exec(QString("CREATE TABLE Money (Cur %1, Dec numeric(12,2), Qty numeric(12,3), Flt %2)")
+                 .arg(pg() ? "numeric(14,2)" : "money", pg() ? "double precision" : "real"));
+        ParamList p;
+        p.add(Param("V", ftFloat)).setAsFloat(value);
+        m_db->execSql("INSERT INTO Money (" + column + ") VALUES (:V)", p);
+        auto q = query("select Cur, Dec, Qty, Flt from Money");
+        q->open();
+        Field *f = q->fieldByName(column);
+        if (column == "Flt")
+            QCOMPARE(f->dataType(), ftFloat);
+        else
+            QVERIFY2(f->dataType() == ftCurrency || f->dataType() == ftBCD, qPrintable(fieldtype::name(f->dataType())));
+        f->setDisplayFormat(format);
+        QCOMPARE(f->displayText(), text);
+    }
+
     void navigation()
     {
         auto q = query("select Id from Grp order by Id");

@@ -165,6 +165,39 @@ private Q_SLOTS:
         QCOMPARE(errors.count(), 1);
         QCOMPARE(m_t->fieldByName("Sum")->asFloat(), 12.25);
         m_t->post();
+        // stored as typed or refused: no digit cut, no integer wrapped or rounded
+        const struct { const char *field, *typed; QVariant stored; } numbers[] = {
+            {"Sum", "12345678901234,56", 12345678901234.56},
+            {"Sum", "922337203685477,58", QVariant()},
+            {"Sum", "0,00005", 0.00005},
+            {"Id", "2147483647", 2147483647},
+            {"Id", "2147483648", QVariant()},
+            {"Id", "2,5", QVariant()},
+        };
+        for (const auto &n : numbers) {
+            FieldNumberEdit e;
+            e.setDataSource(m_ds.get());
+            e.setFieldName(n.field);
+            const QVariant before = m_t->fieldByName(n.field)->value();
+            QSignalSpy refused(&e, &FieldNumberEdit::dataError);
+            e.setText(QString::fromUtf8(n.typed));
+            e.setModified(true);
+            Q_EMIT e.editingFinished();
+            QCOMPARE(refused.count(), n.stored.isValid() ? 0 : 1);
+            QCOMPARE(m_t->fieldByName(n.field)->value().toDouble(), (n.stored.isValid() ? n.stored : before).toDouble());
+            m_t->cancel();
+        }
+        m_t->edit();
+        m_t->fieldByName("Sum")->setValue(1234567890123.456);
+        FieldNumberEdit every;
+        every.setDataSource(m_ds.get());
+        every.setFieldName("Sum");
+        every.setFocus();
+        every.show();
+        QApplication::setActiveWindow(&every);
+        QTRY_VERIFY(every.hasFocus());
+        QCOMPARE(every.text(), QString("1234567890123,456"));
+        m_t->cancel();
 
         FieldCheckBox on;
         on.setDataSource(m_ds.get());
