@@ -155,7 +155,7 @@ void TfrmVornQueryBro::buildParamPanel(bool isAdmin)
     for (int i = 0; i < m_params->Count(); ++i) {
         const TParamAskMe *p = m_params->Items(i);
         m_paramGrid->setItem(row, 0, new QTableWidgetItem(p->ParLabel));
-        m_paramGrid->setItem(row, 1, new QTableWidgetItem(ParamValueText(*p)));
+        m_paramGrid->setItem(row, 1, new QTableWidgetItem(ParamShownText(*p)));
         ++row;
         if (p->IdParTyp == ptLookup || p->IdParTyp == ptMultiLookup) {
             m_paramGrid->setItem(row, 0, new QTableWidgetItem(QString()));
@@ -288,15 +288,7 @@ void ShowQueryBrowser(int objectId, int objectKind, const QString &caption, std:
     if (QWidget *open = FindQueryBrowser(objectId, objectKind)) {
         if (ownsParams)
             delete params;
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(open->parentWidget())) {
-            sub->showNormal();
-            if (QMdiArea *area = MdiArea())
-                area->setActiveSubWindow(sub);
-        } else {
-            open->show();
-            open->raise();
-            open->activateWindow();
-        }
+        ShowMdiChild(open);
         return;
     }
     auto *w = new TfrmVornQueryBro(objectId, objectKind, caption, std::move(queries), params, ownsParams);
@@ -306,10 +298,5 @@ void ShowQueryBrowser(int objectId, int objectKind, const QString &caption, std:
         delete w;  // frees both lists
         throw;
     }
-    if (QMdiArea *area = MdiArea()) {
-        QMdiSubWindow *sub = area->addSubWindow(w);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->show();
-    } else
-        w->show();
+    ShowMdiChild(w);
 }

@@ -34,6 +34,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace runtest;
@@ -146,7 +147,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("login");
         QTest::addColumn<QString>("query");
         QTest::addColumn<int>("rows");  // -1: no panel
-        QTest::newRow("administrator, lookup and dates") << "director" << "Накладные клиента" << 4;
+        QTest::newRow("administrator, lookup, dates, password") << "director" << "Накладные клиента" << 5;
         QTest::newRow("administrator, no parameters") << "director" << "Справочник клиентов" << -1;
         QTest::newRow("user") << "ivanov" << "Накладные клиента" << -1;
     }
@@ -163,6 +164,8 @@ private Q_SLOTS:
             c->ValueKind = vkInteger;
             c->Lookup->DisplayText = "ООО Первый";
         }
+        if (params->Count() > 0)
+            params->Add("Pwd", "Пароль", ptPassword)->Value = QString("тайна");
         TfrmVornQueryBro *b = show(id, okQuery, query, params);
         QVERIFY(b);
         QCOMPARE(b->windowTitle(), "Результаты запроса \"" + query + "\"");
@@ -180,6 +183,8 @@ private Q_SLOTS:
         QCOMPARE(panel->item(1, 0)->text(), QString());
         QCOMPARE(panel->item(1, 1)->text(), QString("ООО Первый"));
         QCOMPARE(panel->item(2, 0)->text(), QString("С даты"));
+        QCOMPARE(panel->item(rows - 1, 0)->text(), QString("Пароль"));
+        QCOMPARE(panel->item(rows - 1, 1)->text(), QString("*****"));  // masked as in the prompt
         QCOMPARE(panel->property("vornPanelHeight").toInt(), TfrmVornQueryBro::ParamPanelHeight(rows + 1, 17));
         QCOMPARE(panel->columnWidth(0), 220);
         QCOMPARE(panel->columnWidth(1), 298);
@@ -404,7 +409,7 @@ private Q_SLOTS:
         QVERIFY(log.texts[0].endsWith(QString("В сетке %1 строк").arg(grid->dataset()->recordCount())));
         // export from the menu: the focused grid's dataset only
         QString opened;
-        auto prev = SetExcelFileOpener([&](const QString &f) { opened = f; });
+        auto prev = SetExcelFileOpener([&](const QString &f, const TOpenFailed &) { opened = f; });
         main.Action("mnExportExcel")->trigger();
         SetExcelFileOpener(prev);
         QVERIFY(QFileInfo::exists(opened));
@@ -439,6 +444,50 @@ private Q_SLOTS:
         QCOMPARE(fieldSeen, grid->dataset()->findField("Name")->fieldName());
         main.Action("mnFilter")->trigger();
         QCOMPARE(dialogs.shown.size(), before + 1);
+        SetMdiArea(nullptr);
+    }
+
+    // A result window opened while the main window is not active (the prompt has just
+    // closed) is the active child on top once the main window is active again, not the
+    // child that had the focus before; so is one brought forward.
+    void newWindowOnTop()
+    {
+        auto session = open("director");
+        struct Quiet : TMainWindowServices {};
+        TfrmVornGenAppMDImain main(std::make_unique<Quiet>());
+        main.resize(1000, 700);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        auto *tree = new QTreeWidget;
+        tree->setObjectName("catalogue");
+        ShowMdiChild(tree);
+        QApplication::setActiveWindow(&main);
+        tree->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(tree));
+        QWidget prompt;  // stands for the dialog that just closed
+        prompt.show();
+        QApplication::setActiveWindow(&prompt);
+        QTRY_VERIFY(!main.isActiveWindow());
+        const int id = idOf("VornQuery", "Справочник клиентов");
+        TfrmVornQueryBro *b = show(id, okQuery, "Справочник клиентов");
+        prompt.hide();
+        QApplication::setActiveWindow(&main);
+        QTRY_VERIFY(main.isActiveWindow());
+        QMdiArea *area = main.Mdi();
+        QCOMPARE(area->activeSubWindow(), b->parentWidget());
+        QCOMPARE(area->subWindowList(QMdiArea::StackingOrder).last(), b->parentWidget());
+        QVERIFY(b->isAncestorOf(QApplication::focusWidget()));
+        // the size it asked for, inside the sub-window's frame
+        QCOMPARE(b->size(), QSize(760, 480));
+        // brought forward the same way
+        tree->setFocus();
+        QTRY_VERIFY(area->activeSubWindow() != b->parentWidget());
+        QApplication::setActiveWindow(&prompt);
+        QTRY_VERIFY(!main.isActiveWindow());
+        show(id, okQuery, "Справочник клиентов");
+        QApplication::setActiveWindow(&main);
+        QTRY_VERIFY(main.isActiveWindow());
+        QCOMPARE(area->activeSubWindow(), b->parentWidget());
         SetMdiArea(nullptr);
     }
 
