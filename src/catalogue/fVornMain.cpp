@@ -1209,8 +1209,11 @@ void TfrmVornMain::NewParam()
             return;
         // A report without sources has no owner for a parameter.
         firstSource(r->Rec.ObjectId, &idQuery, &idRemote);
-        if (idQuery <= 0 && idRemote <= 0)
+        if (idQuery <= 0 && idRemote <= 0) {
+            ShowWarning(QStringLiteral("У отчёта нет ни запросов, ни модулей данных. Параметры отчёта принадлежат "
+                                       "его первому источнику данных: сначала добавьте в отчёт запрос."));
             return;
+        }
         if (idQuery > 0)
             idRemote = 0;
         if (!Confirm(QStringLiteral("Создать новый параметра в отчёте?")))
