@@ -1245,6 +1245,15 @@ void TstTree::openOnceWithPlacement()
     services.ShowCatalogue();
     QCOMPARE(countTrees(), 1);
     QCOMPARE(area.subWindowList().first()->geometry(), QRect(30, 40, 333, 444));
+    // maximised is remembered too, with the rectangle to go back to
+    area.subWindowList().first()->showMaximized();
+    area.subWindowList().first()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    services.ShowCatalogue();
+    sub = area.subWindowList().first();
+    QVERIFY(sub->isMaximized());
+    sub->showNormal();
+    QCOMPARE(sub->geometry(), QRect(30, 40, 333, 444));
     for (QMdiSubWindow *s : area.subWindowList())
         delete s;
     SetMdiArea(nullptr);
