@@ -82,6 +82,7 @@ TfrmVornQueryBro::TfrmVornQueryBro(int objectId, int objectKind, const QString &
         grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
         grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         grid->setCellPainter(DrawGridCell);
+        grid->setHeaderSorting(true);  // the rows are only looked at: the user may re-order them
         connect(grid, &QAbstractItemView::clicked, this, [this, grid](const QModelIndex &ix) { cellClicked(grid, ix); });
         m_grids << grid;
         m_tabs->addTab(grid, it->Name);
@@ -181,7 +182,8 @@ void TfrmVornQueryBro::OpenData()
         DataGrid *grid = m_grids[i];
         if (grid->dataSource() != src)
             grid->setDataSource(src);
-        // columns as wide as their texts would need, then every one wider than 100 narrowed
+        // columns as wide as their texts would need, then every one wider than 100 narrowed,
+        // but never below the longest word of its label: the label wraps instead of being cut
         QHeaderView *h = grid->horizontalHeader();
         const QFontMetrics fm = grid->fontMetrics();
         for (int c = 0; c < h->count(); ++c) {
@@ -196,8 +198,9 @@ void TfrmVornQueryBro::OpenData()
                         : t == vorn::ftBoolean || vorn::fieldtype::isBlob(t) ? 3 : 12;
             }
             const int w = std::max(fm.horizontalAdvance(f->displayLabel()) + 12, fm.horizontalAdvance(QLatin1Char('0')) * chars + 8);
-            h->resizeSection(c, std::min(w, 100));
+            h->resizeSection(c, std::max(std::min(w, 100), grid->headerWordWidth(c)));
         }
+        grid->fitHeaderHeight();
     }
     tabChanged(m_tabs->currentIndex());
 }

@@ -239,6 +239,58 @@ private Q_SLOTS:
         QCOMPARE(b->Navigator()->dataSource(), b->Grid(0)->dataSource());
     }
 
+    // A header click sorts by that column, a second one the other way round; the current
+    // row stays current; labels are wrapped between words, never cut inside one.
+    void headerSortAndLabels()
+    {
+        auto session = open("director");
+        ddl("Marks", "Id integer primary key, Name varchar(40), Score integer");
+        ExecSql("insert into Marks values (1, 'Борисов', 7)");
+        ExecSql("insert into Marks values (2, 'Андреев', 9)");
+        ExecSql("insert into Marks values (3, 'Васильев', 8)");
+        auto *b = new TfrmVornQueryBro(79, okQuery, "Оценки",
+                                       oneQuery("select Id, Name as \"Фамилия\", Score as \"Оценка за контрольную работу\" from Marks order by Id"),
+                                       new TParamAskMeList, true);
+        b->resize(700, 400);
+        b->show();
+        b->OpenData();
+        vorn::DataGrid *grid = b->Grid(0);
+        vorn::Dataset *ds = grid->dataset();
+        QHeaderView *h = grid->horizontalHeader();
+        auto column = [ds](int field) {
+            QStringList l;
+            for (int r = 0; r < ds->recordCount(); ++r)
+                l << ds->valueAt(r, field).toString();
+            return l;
+        };
+        ds->setRecNo(3);  // Васильев
+        auto clickHeader = [h](int section) {
+            QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(section) + h->sectionSize(section) / 2, h->height() / 2));
+        };
+        clickHeader(2);
+        QCOMPARE(column(2), QStringList({"7", "8", "9"}));
+        QCOMPARE(h->sortIndicatorSection(), 2);
+        QCOMPARE(h->sortIndicatorOrder(), Qt::AscendingOrder);
+        QCOMPARE(ds->fieldByName("Id")->value().toInt(), 3);  // still the same row
+        clickHeader(2);
+        QCOMPARE(column(2), QStringList({"9", "8", "7"}));
+        QCOMPARE(h->sortIndicatorOrder(), Qt::DescendingOrder);
+        clickHeader(1);
+        QCOMPARE(column(1), QStringList({"Андреев", "Борисов", "Васильев"}));
+        QCOMPARE(h->sortIndicatorSection(), 1);
+        // reopening gives the statement's order back
+        b->Reopen();
+        QCOMPARE(column(0), QStringList({"1", "2", "3"}));
+        QCOMPARE(h->sortIndicatorSection(), -1);
+        // the long label: every word fits its column, the header grows to more lines
+        const QFontMetrics fm = h->fontMetrics();
+        QVERIFY(h->sectionSize(2) <= 100 || h->sectionSize(2) == grid->headerWordWidth(2));
+        QVERIFY(h->sectionSize(2) >= fm.horizontalAdvance("контрольную"));
+        QVERIFY(h->height() >= 2 * fm.height());
+        QVERIFY(grid->grab().save(qEnvironmentVariable("VORN_BINARY_DIR", ".") + "/browser-header.png"));
+        delete b;
+    }
+
     void reopenRunsAgain()
     {
         auto session = open("director");
