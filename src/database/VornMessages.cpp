@@ -1,12 +1,12 @@
 #include "database/VornMessages.h"
 
-#include <QPushButton>
 #include <QApplication>
 #include <QDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 
 static QPointer<QMdiArea> g_mdiArea;
 
