@@ -18,6 +18,7 @@
 #include "platform/data/DataSource.h"
 #include "platform/data/Database.h"
 #include "platform/data/Query.h"
+#include "platform/widgets/WindowPlacement.h"
 #include "VornImages.h"
 #include "rights/fVornRights.h"
 #include "scripting/fVornActScpSite.h"
@@ -450,52 +451,16 @@ bool TfrmVornMain::event(QEvent *e)
 
 // ---------------------------------------------------------------- placement
 
-static QWidget *placedWidget(QWidget *w)
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget()))
-        return sub;
-    return w;
-}
-
-void TfrmVornMain::restorePlacement()
-{
-    vorn::SettingsStore store(vorn::sysinfo::executableBaseName());
-    const QString key = QLatin1String(kPlacementKey);
-    if (!store.valueExists(key, QStringLiteral("Width")))
-        return;
-    QWidget *w = placedWidget(this);
-    w->setGeometry(int(store.readInteger(key, QStringLiteral("Left"))), int(store.readInteger(key, QStringLiteral("Top"))),
-                   int(store.readInteger(key, QStringLiteral("Width"))),
-                   int(store.readInteger(key, QStringLiteral("Height"))));
-}
-
-void TfrmVornMain::savePlacement()
-{
-    QWidget *w = placedWidget(this);
-    if (w->isMinimized() || w->isMaximized())
-        return;
-    vorn::SettingsStore store(vorn::sysinfo::executableBaseName());
-    const QString key = QLatin1String(kPlacementKey);
-    const QRect g = w->geometry();
-    store.writeInteger(key, QStringLiteral("Left"), g.x());
-    store.writeInteger(key, QStringLiteral("Top"), g.y());
-    store.writeInteger(key, QStringLiteral("Width"), g.width());
-    store.writeInteger(key, QStringLiteral("Height"), g.height());
-}
-
 void TfrmVornMain::showEvent(QShowEvent *e)
 {
     QWidget::showEvent(e);
     if (!m_placed) {
         m_placed = true;
-        restorePlacement();
+        // the sub-window is what the user moves, sizes and maximises
+        QWidget *w = qobject_cast<QMdiSubWindow *>(parentWidget()) ? parentWidget() : this;
+        auto *placement = new vorn::WindowPlacement(w, vorn::sysinfo::executableBaseName(), QLatin1String(kPlacementKey));
+        placement->restore();
     }
-}
-
-void TfrmVornMain::closeEvent(QCloseEvent *e)
-{
-    savePlacement();
-    QWidget::closeEvent(e);
 }
 
 // ---------------------------------------------------------------- building
@@ -1210,8 +1175,11 @@ void TfrmVornMain::NewParam()
             return;
         // A report without sources has no owner for a parameter.
         firstSource(r->Rec.ObjectId, &idQuery, &idRemote);
-        if (idQuery <= 0 && idRemote <= 0)
+        if (idQuery <= 0 && idRemote <= 0) {
+            ShowWarning(QStringLiteral("У отчёта нет ни запросов, ни модулей данных. Параметры отчёта принадлежат "
+                                       "его первому источнику данных: сначала добавьте в отчёт запрос."));
             return;
+        }
         if (idQuery > 0)
             idRemote = 0;
         if (!Confirm(QStringLiteral("Создать новый параметра в отчёте?")))

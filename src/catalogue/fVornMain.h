@@ -114,7 +114,6 @@ public:
 protected:
     bool event(QEvent *e) override;
     void showEvent(QShowEvent *e) override;
-    void closeEvent(QCloseEvent *e) override;
 
 private:
     void createActions();
@@ -124,8 +123,6 @@ private:
     void contextMenu(const QPoint &pos);
     void nodeDoubleClicked(QTreeWidgetItem *item);
     void nodeChanged(QTreeWidgetItem *item, int column);
-    void savePlacement();
-    void restorePlacement();
 
     // Tree filling: the sources of each report and the parameters of each owner, in order.
     struct TSourceRow { int IdQuery, IdRemoteData, Numm, IsMaster; QString Name; };

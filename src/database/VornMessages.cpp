@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 
 static QPointer<QMdiArea> g_mdiArea;
 
@@ -23,10 +24,14 @@ static TMsgButton showBox(const TMsgRequest &r)
         {TMsgButton::Yes, QMessageBox::Yes},     {TMsgButton::No, QMessageBox::No},
         {TMsgButton::Ok, QMessageBox::Ok},       {TMsgButton::Abort, QMessageBox::Abort},
         {TMsgButton::Cancel, QMessageBox::Cancel}};
+    QAbstractButton *saveAs = (r.buttons & int(TMsgButton::SaveAs))
+        ? box.addButton(QStringLiteral("Сохранить как…"), QMessageBox::AcceptRole) : nullptr;
     for (const auto &[ours, qt] : map)
         if (r.buttons & int(ours))
             box.addButton(qt);
     const int answer = box.exec();
+    if (saveAs && box.clickedButton() == saveAs)
+        return TMsgButton::SaveAs;
     for (const auto &[ours, qt] : map)
         if (answer == qt)
             return ours;
@@ -107,30 +112,53 @@ QWidget *FindChildForm(const QMetaObject &cls)
     return nullptr;
 }
 
-QWidget *ShowChildFormOf(const QMetaObject &cls, const std::function<QWidget *()> &create)
+QWidget *ShowMdiChild(QWidget *w)
 {
-    if (QWidget *w = FindChildForm(cls)) {
-        auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
-        if (sub) {
-            if (sub->isMinimized())
-                sub->showNormal();
-            sub->show();
-            g_mdiArea->setActiveSubWindow(sub);
-        }
+    if (!g_mdiArea) {
         w->show();
+        w->raise();
+        w->activateWindow();
         return w;
     }
-    QWidget *w = create();
-    if (g_mdiArea) {
-        QMdiSubWindow *sub = g_mdiArea->addSubWindow(w);
+    auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+    if (!sub) {
+        const QSize wanted = w->testAttribute(Qt::WA_Resized) ? w->size() : QSize();
+        sub = g_mdiArea->addSubWindow(w);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         w->setAttribute(Qt::WA_DeleteOnClose);
+        // the size the window asked for plus the sub-window's frame; a placement the window
+        // restores while it is being shown comes after this and wins
+        if (wanted.isValid() && w->sizeHint().isValid())
+            sub->resize(wanted + sub->sizeHint() - w->sizeHint());
         sub->show();
-        g_mdiArea->setActiveSubWindow(sub);
-    } else {
-        w->show();
+    } else if (sub->isMinimized()) {
+        sub->showNormal();
+    }
+    w->show();
+    sub->show();
+    sub->raise();
+    g_mdiArea->setActiveSubWindow(sub);
+    // While a dialog is closing the main window is not active yet; when the window manager
+    // activates it again, the focus goes back to the widget that had it last, and the
+    // child holding that widget would become the active one again. The new child takes it.
+    if (!sub->isAncestorOf(QApplication::focusWidget())) {
+        QWidget *target = w->focusWidget();
+        if (!target || !target->isVisible())
+            for (QWidget *c = w->nextInFocusChain(); c && c != w; c = c->nextInFocusChain())
+                if (w->isAncestorOf(c) && c->isVisible() && c->isEnabled() && (c->focusPolicy() & Qt::TabFocus)) {
+                    target = c;
+                    break;
+                }
+        (target ? target : w)->setFocus(Qt::OtherFocusReason);
     }
     return w;
+}
+
+QWidget *ShowChildFormOf(const QMetaObject &cls, const std::function<QWidget *()> &create)
+{
+    if (QWidget *w = FindChildForm(cls))
+        return ShowMdiChild(w);
+    return ShowMdiChild(create());
 }
 
 void NotifyCatalogueChanged()

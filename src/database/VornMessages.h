@@ -16,7 +16,7 @@ constexpr QEvent::Type WM_VORN_HIDE = QEvent::Type(1172);
 constexpr QEvent::Type WM_OPEN_CATALOGUE = QEvent::Type(1175);     // WM_USER + 151
 
 enum class TMsgKind { Error, Warning, Information, Confirmation };
-enum class TMsgButton { Ok = 1, Cancel = 2, Abort = 4, Yes = 8, No = 16 };
+enum class TMsgButton { Ok = 1, Cancel = 2, Abort = 4, Yes = 8, No = 16, SaveAs = 32 };  // SaveAs: "Сохранить как…"
 
 struct TMsgRequest
 {
@@ -48,6 +48,9 @@ void SetMdiArea(QMdiArea *area);
 QMdiArea *MdiArea();
 QWidget *MainWindow();
 
+// Shows w as an MDI child on top of the others and active, adding it to the MDI area when
+// it has no sub-window yet; without an area it becomes a window of its own. Returns w.
+QWidget *ShowMdiChild(QWidget *w);
 // Shows the open child of exactly this class, or creates one with create().
 QWidget *ShowChildFormOf(const QMetaObject &cls, const std::function<QWidget *()> &create);
 template <class T>

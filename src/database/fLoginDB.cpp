@@ -6,6 +6,7 @@
 #include "platform/core/SystemInfo.h"
 #include "platform/data/Database.h"
 #include "platform/data/DataError.h"
+#include "platform/widgets/WindowPlacement.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -420,9 +421,8 @@ TfLoginDB::TfLoginDB(TLoginProfiles *profiles, QWidget *parent) : QDialog(parent
         }
     });
 
-    if (m_p->Store()->valueExists(QStringLiteral("fLoginDB"), QStringLiteral("Left")))
-        move(int(m_p->Store()->readInteger(QStringLiteral("fLoginDB"), QStringLiteral("Left"))),
-             int(m_p->Store()->readInteger(QStringLiteral("fLoginDB"), QStringLiteral("Top"))));
+    // where the user left it; its size is its own (it folds and unfolds)
+    auto *placement = new vorn::WindowPlacement(this, m_p->Store(), QStringLiteral("fLoginDB"), vorn::WindowPlacement::Position);
 
     // Steps 1-5 of opening the dialog.
     m_loading = true;
@@ -434,6 +434,7 @@ TfLoginDB::TfLoginDB(TLoginProfiles *profiles, QWidget *parent) : QDialog(parent
     } else {
         ShowProfile(m_p->InitialProfile());
     }
+    placement->restore();
 }
 
 void TfLoginDB::ShowProfile(const QString &name)
@@ -549,8 +550,6 @@ void TfLoginDB::SetUnfolded(bool on)
 
 void TfLoginDB::done(int r)
 {
-    m_p->Store()->writeInteger(QStringLiteral("fLoginDB"), QStringLiteral("Left"), x());
-    m_p->Store()->writeInteger(QStringLiteral("fLoginDB"), QStringLiteral("Top"), y());
     writeEditsBack();
     SetUnfolded(false);  // folds up again when it closes
     QDialog::done(r);

@@ -265,12 +265,17 @@ void MultiSelectCombo::showPopup()
     const QSignalBlocker block(m_popup);
     m_popup->clear();
     m_popup->addItems(m_items);
-    for (int i = 0; i < m_items.size(); ++i)
-        m_popup->item(i)->setSelected(m_selected.value(i));
+    for (int i = 0; i < m_items.size(); ++i) {
+        QListWidgetItem *it = m_popup->item(i);
+        it->setFlags(it->flags() | Qt::ItemIsUserCheckable);
+        it->setSelected(m_selected.value(i));
+        it->setCheckState(m_selected.value(i) ? Qt::Checked : Qt::Unchecked);
+    }
     const int rows = std::clamp(int(m_items.size()), 1, maxVisibleItems());
     const int rowHeight = m_items.isEmpty() ? fontMetrics().height() + 4 : m_popup->sizeHintForRow(0);
     const int h = rows * rowHeight + 2 * m_popup->frameWidth();
     m_popup->setGeometry(QRect(mapToGlobal(QPoint(0, height())), QSize(std::max(width(), 150), h)));
+    m_press = PressNone;
     m_popup->show();
     m_popup->setFocus();
 }
@@ -291,7 +296,9 @@ void MultiSelectCombo::syncFromPopup()
 {
     bool any = false;
     for (int i = 0; i < m_popup->count() && i < m_selected.size(); ++i) {
-        const bool on = m_popup->item(i)->isSelected();
+        QListWidgetItem *it = m_popup->item(i);
+        const bool on = it->isSelected();
+        it->setCheckState(on ? Qt::Checked : Qt::Unchecked);
         if (m_selected[i] != on) {
             m_selected[i] = on;
             any = true;
@@ -303,25 +310,82 @@ void MultiSelectCombo::syncFromPopup()
     }
 }
 
+QRect MultiSelectCombo::checkRect(int row) const
+{
+    QListWidgetItem *it = m_popup->item(row);
+    if (!it)
+        return {};
+    QStyleOptionViewItem opt;
+    opt.initFrom(m_popup->viewport());
+    opt.rect = m_popup->visualItemRect(it);
+    opt.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    opt.text = it->text();
+    opt.checkState = it->checkState();
+    const QRect r = m_popup->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, m_popup);
+    // the margin left of the box counts as the box
+    return QRect(opt.rect.left(), opt.rect.top(), r.right() + 3 - opt.rect.left(), opt.rect.height());
+}
+
+void MultiSelectCombo::toggleRow(int row)
+{
+    if (QListWidgetItem *it = m_popup->item(row)) {
+        m_popup->setCurrentItem(it, QItemSelectionModel::NoUpdate);
+        it->setSelected(!it->isSelected());
+    }
+}
+
 bool MultiSelectCombo::eventFilter(QObject *o, QEvent *e)
 {
     if (m_popup && (o == m_popup || o == m_popup->viewport())) {
-        // A plain click chooses and closes; with Shift or Ctrl held the list stays
-        // open until the key is released.
-        if (e->type() == QEvent::MouseButtonRelease) {
+        // A plain click on a row chooses it alone and closes, as in a multi-select list;
+        // with Shift or Ctrl held the list stays open until the key is released. A click
+        // on a row's check box ticks it and leaves the list open. The release of the click
+        // that opened the list (it lands here while the list grabs the mouse) closes nothing.
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
             const auto *me = static_cast<QMouseEvent *>(e);
-            if (!(me->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)))
+            const QPoint at = m_popup->viewport()->mapFromGlobal(me->globalPosition().toPoint());
+            if (!m_popup->viewport()->rect().contains(at))
+                break;  // outside: the popup closes itself
+            const QModelIndex ix = m_popup->indexAt(at);
+            if (ix.isValid() && me->button() == Qt::LeftButton && checkRect(ix.row()).contains(at)) {
+                if (e->type() == QEvent::MouseButtonPress)
+                    toggleRow(ix.row());
+                m_press = PressOnCheck;
+                return true;
+            }
+            m_press = PressOnRow;
+            break;
+        }
+        case QEvent::MouseButtonRelease: {
+            const auto *me = static_cast<QMouseEvent *>(e);
+            const Press press = std::exchange(m_press, PressNone);
+            if (press == PressOnCheck)
+                return true;
+            if (press == PressOnRow && !(me->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)))
                 hidePopup();
-        } else if (e->type() == QEvent::KeyRelease) {
+            break;
+        }
+        case QEvent::KeyRelease: {
             const int k = static_cast<QKeyEvent *>(e)->key();
             if (k == Qt::Key_Shift || k == Qt::Key_Control)
                 hidePopup();
-        } else if (e->type() == QEvent::KeyPress) {
+            break;
+        }
+        case QEvent::KeyPress: {
             const int k = static_cast<QKeyEvent *>(e)->key();
             if (k == Qt::Key_Escape || k == Qt::Key_Return || k == Qt::Key_Enter) {
                 hidePopup();
                 return true;
             }
+            if (k == Qt::Key_Space) {  // ticks the current row
+                toggleRow(m_popup->currentRow());
+                return true;
+            }
+            break;
+        }
+        default: break;
         }
     }
     return QComboBox::eventFilter(o, e);
@@ -580,12 +644,15 @@ void TfrmAskMe::FillListControl(int i)
         auto *box = static_cast<QComboBox *>(m_rows[i].control);
         auto *model = static_cast<QStandardItemModel *>(box->model());
         model->clear();
-        // A negative index shows every display column in the drop-down; otherwise the
-        // box and the list show the chosen one.
-        const bool allColumns = lk.LookupDisplayIndex < 0 && displayCols.size() > 1;
-        QList<int> cols = allColumns ? displayCols
-                                     : QList<int>{displayCols.value(std::max(0, lk.LookupDisplayIndex),
-                                                                    displayCols.first())};
+        // A negative index shows every column of the list in the drop-down, the closed
+        // box keeping the first display column; otherwise box and list show the chosen one.
+        const bool allColumns = lk.LookupDisplayIndex < 0 && q->fieldCount() > 1;
+        QList<int> cols;
+        if (allColumns)
+            for (int c = 0; c < q->fieldCount(); ++c)
+                cols << c;
+        else
+            cols << displayCols.value(std::max(0, lk.LookupDisplayIndex), displayCols.first());
         for (int r = 0; r < rows; ++r) {
             QList<QStandardItem *> items;
             for (int c : cols) {
@@ -606,7 +673,7 @@ void TfrmAskMe::FillListControl(int i)
             }
             view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
         }
-        box->setModelColumn(0);
+        box->setModelColumn(allColumns ? displayCols.first() : 0);
         box->setCurrentIndex(rows > 0 ? std::max(0, q->recNo() - 1) : -1);
     }
     --m_filling;

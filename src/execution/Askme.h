@@ -22,7 +22,7 @@ class Query;
 class SettingsStore;
 }
 
-// A combo box holding any subset of its items: a drop-down list with Shift/Ctrl
+// A combo box holding any subset of its items: a drop-down check list with Shift/Ctrl
 // extended selection, the chosen values joined by ", ", and a box text that tells
 // "all" and "several" apart by a prefix. Not editable.
 class MultiSelectCombo : public QComboBox
@@ -56,12 +56,16 @@ protected:
     bool eventFilter(QObject *o, QEvent *e) override;
 
 private:
+    enum Press { PressNone, PressOnRow, PressOnCheck };  // where the button went down in the list
     void syncFromPopup();
+    QRect checkRect(int row) const;  // the check box of a row, in viewport coordinates
+    void toggleRow(int row);
 
     QStringList m_items;        // display texts
     QStringList m_values;       // keys
     QList<bool> m_selected;     // per item
     QListWidget *m_popup = nullptr;  // the drop-down, made on first use
+    Press m_press = PressNone;  // the press of the click being made in the list
 };
 
 // Two stacked arrows ("RxSpinButton"): the day spin of date controls.

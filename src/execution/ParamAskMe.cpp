@@ -367,6 +367,12 @@ QString ParamValueText(const TParamAskMe &p)
     }
 }
 
+QString ParamShownText(const TParamAskMe &p)
+{
+    const QString text = ParamValueText(p);
+    return p.IdParTyp == ptPassword ? QString(text.size(), u'*') : text;
+}
+
 // -- loading and binding
 
 vorn::Database *TParamAskMeList::Database() const

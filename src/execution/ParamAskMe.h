@@ -143,6 +143,9 @@ QString SubstituteMacros(const QString &sql, const TParamAskMeList &list, vorn::
 
 // The value as display text, by kind ("" for vkNone).
 QString ParamValueText(const TParamAskMe &p);
+// The value text where a window or a file shows it to people: a password as one "*" per
+// character, as the prompt showed it.
+QString ParamShownText(const TParamAskMe &p);
 
 // Object kinds a list is loaded for.
 enum : int { okReport = 1, okQuery = 3, okRemoteData = 9 };

@@ -200,7 +200,12 @@ bool TQRRussianPreview::eventFilter(QObject *watched, QEvent *event)
         keyPressEvent(static_cast<QKeyEvent *>(event));
         return event->isAccepted();
     }
-    if (event->type() == QEvent::WindowActivate && watched != this && watched->isWidgetType()) {
+    if (event->type() == QEvent::WindowActivate && watched == this)
+        m_beenActive = true;
+    // Until the preview has been the active window itself, activations of other windows
+    // are the window manager's doing, not the user's: closing the prompt gives the focus
+    // back to the main window just before the new preview is mapped and focused.
+    if (m_beenActive && event->type() == QEvent::WindowActivate && watched != this && watched->isWidgetType()) {
         auto *w = static_cast<QWidget *>(watched);
         // a dialog of this window (save, print) does not count
         bool own = false;
@@ -267,21 +272,23 @@ QString TQRRussianPreview::SaveFilter()
     return f.join(QStringLiteral(";;"));
 }
 
+// The format of a save: the extension typed when it names one ("x.xlsx" is a workbook
+// whatever filter was left selected), else the chosen filter's, else the saved-report file.
+static QString saveFormat(const QString &fileName, const QString &filter)
+{
+    const QString ext = QFileInfo(fileName).suffix().toLower();
+    if (exportFormats().contains(ext))
+        return ext;
+    for (const ExportFilter &e : kExports)
+        if (filter == filterEntry(QString::fromUtf8(e.title), QLatin1String(e.format)))
+            return QLatin1String(e.format);
+    return QLatin1String(savedReportExtension);
+}
+
 void TQRRussianPreview::SaveReport(const QString &fileName, const QString &filter)
 {
     QString error;
-    const QString first = SaveFilter().section(QStringLiteral(";;"), 0, 0);
-    bool ok;
-    if (filter.isEmpty() || filter == first)
-        ok = m_pages->saveFile(fileName, &error);
-    else {
-        QString format;
-        for (const ExportFilter &e : kExports)
-            if (filter == filterEntry(QString::fromUtf8(e.title), QLatin1String(e.format)))
-                format = QLatin1String(e.format);
-        ok = exportFile(*m_pages, fileName, format, &error);
-    }
-    if (!ok)
+    if (!exportFile(*m_pages, fileName, saveFormat(fileName, filter), &error))
         ShowError(error);
 }
 
@@ -293,6 +300,10 @@ void TQRRussianPreview::actnSaveExecute()
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setNameFilter(SaveFilter());
     dlg.setDefaultSuffix(QLatin1String(savedReportExtension));
+    // a name typed without extension takes the one of the chosen filter
+    connect(&dlg, &QFileDialog::filterSelected, &dlg, [&dlg](const QString &filter) {
+        dlg.setDefaultSuffix(saveFormat(QString(), filter));
+    });
     if (ExecDialog(&dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return;
     SaveReport(dlg.selectedFiles().first(), dlg.selectedNameFilter());

@@ -1,6 +1,6 @@
 // The program's preview window "Предварительный просмотр отчёта" over the engine's
 // preview widget: zoom and page tool bar, progress and page status, print, save
-// and load of generated reports; it closes when another program window activates.
+// and load of generated reports; it closes when the user turns to another program window.
 #pragma once
 #include <QMainWindow>
 #include <QPointer>
@@ -55,6 +55,7 @@ private:
     QLabel *m_progress, *m_pageLabel;
     int m_shownProgress = 0;
     bool m_closedOnce = false;
+    bool m_beenActive = false;  // once active itself, another window's activation closes it
 };
 
 // Where the engine's preview goes for the whole program.

@@ -12,16 +12,16 @@
 #include "platform/widgets/DataGrid.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryFile>
 #include <QThread>
-#include <QUrl>
 
 #include <xlsxwriter.h>
 
@@ -406,10 +406,66 @@ QString FinishExcel(TExcelHandle &book)
 
 // ---------------------------------------------------------------- the command
 
+// xdg-open reports through its exit code only; it may run the spreadsheet program in
+// the foreground, so it is waited for asynchronously and a failure told when it comes.
+static void openWithDesktop(const QString &file, const TOpenFailed &failed)
+{
+    auto *p = new QProcess(qApp);
+    QObject::connect(p, &QProcess::errorOccurred, p, [p, failed](QProcess::ProcessError e) {
+        if (e != QProcess::FailedToStart)
+            return;
+        failed(QStringLiteral("не найдена программа xdg-open"));
+        p->deleteLater();
+    });
+    QObject::connect(p, &QProcess::finished, p, [p, failed](int code, QProcess::ExitStatus status) {
+        if (status != QProcess::NormalExit)
+            failed(QStringLiteral("программа открытия файлов прервана"));
+        else if (code == 3)
+            failed(QStringLiteral("на рабочем столе нет программы для таблиц"));
+        else if (code != 0)
+            failed(QStringLiteral("программа открытия файлов завершилась с кодом %1").arg(code));
+        p->deleteLater();
+    });
+    p->start(QStringLiteral("xdg-open"), {file});
+}
+
 static TFileOpener &fileOpener()
 {
-    static TFileOpener opener = [](const QString &file) { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); };
+    static TFileOpener opener = openWithDesktop;
     return opener;
+}
+
+void WorkbookNotOpened(const QString &fileName, const QString &reason)
+{
+    const QString text = QStringLiteral("Книга Excel записана в файл\n") + QDir::toNativeSeparators(fileName) +
+                         QStringLiteral("\nно открыть её не удалось: ") + reason +
+                         QStringLiteral(".\nЭто временный файл: чтобы сохранить книгу, нажмите «Сохранить как…».");
+    if (ShowMessage(TMsgKind::Warning, text, int(TMsgButton::SaveAs) | int(TMsgButton::Ok)) != TMsgButton::SaveAs)
+        return;
+    QFileDialog dlg(QApplication::activeWindow(), QStringLiteral("Сохранить как…"));
+    dlg.setObjectName(QStringLiteral("dlgSaveWorkbook"));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setNameFilters({QStringLiteral("Книги Excel (*.xlsx)"), QStringLiteral("Все файлы (*)")});
+    dlg.setDefaultSuffix(QStringLiteral("xlsx"));
+    dlg.selectFile(QFileInfo(fileName).fileName());
+    if (ExecDialog(&dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return;
+    const QString target = dlg.selectedFiles().first();
+    if (QFileInfo(target).canonicalFilePath() == QFileInfo(fileName).canonicalFilePath())
+        return;
+    // the dialog has asked about replacing an existing file
+    QFile::remove(target);
+    QFile source(fileName);
+    if (!source.copy(target))
+        ShowError(QStringLiteral("Не удалось сохранить книгу в файл ") + QDir::toNativeSeparators(target) +
+                  QStringLiteral(": ") + source.errorString());
+}
+
+static void openWorkbook(const QString &file)
+{
+    if (fileOpener())
+        fileOpener()(file, [file](const QString &reason) { WorkbookNotOpened(file, reason); });
 }
 
 TFileOpener SetExcelFileOpener(TFileOpener opener) { return std::exchange(fileOpener(), std::move(opener)); }
@@ -475,12 +531,11 @@ QString ExportToExcel(QWidget *window, const QString &fileName)
         file = ExportDataSetsToExcel(datasets, fileName, &partial);
     } catch (const std::exception &e) {
         ShowError(QString::fromUtf8(e.what()));
-        if (!partial.isEmpty() && fileOpener())
-            fileOpener()(partial);
+        if (!partial.isEmpty())
+            openWorkbook(partial);
         return partial;
     }
-    if (fileOpener())
-        fileOpener()(file);
+    openWorkbook(file);
     return file;
 }
 
@@ -542,7 +597,7 @@ void WriteDataSetText(Dataset *ds, const TParamAskMeList *params, const QString 
         line(QString(15, u'-') + u' ' + QString(15, u'-'));
         for (int i = 0; i < params->Count(); ++i) {
             const TParamAskMe *p = params->Items(i);
-            QString value = ParamValueText(*p);
+            QString value = ParamShownText(*p);
             if (p->Lookup && (p->IdParTyp == ptLookup || p->IdParTyp == ptMultiLookup) &&
                 p->Lookup->LookupField.trimmed() != p->Lookup->LookupDisplay.trimmed())
                 value += QStringLiteral(" (") + p->Lookup->DisplayText + u')';

@@ -50,9 +50,14 @@ QString ExportDataSetsToExcel(const QList<vorn::Dataset *> &datasets, const QStr
 // The whole command on a window (default: the active MDI child); messages shown.
 // Returns the written file, "" when nothing was written.
 QString ExportToExcel(QWidget *window = nullptr, const QString &fileName = {});
-// Opens a finished workbook; the default hands it to the desktop. Returns the previous.
-using TFileOpener = std::function<void(const QString &fileName)>;
+// Opens a finished workbook; the default hands it to the desktop (xdg-open). When that
+// fails, now or later, the opener calls failed with the reason, and the user is told
+// where the workbook is and offered to save it elsewhere. Returns the previous opener.
+using TOpenFailed = std::function<void(const QString &reason)>;
+using TFileOpener = std::function<void(const QString &fileName, const TOpenFailed &failed)>;
 TFileOpener SetExcelFileOpener(TFileOpener opener);
+// The message of a workbook the desktop could not open, with "Сохранить как…".
+void WorkbookNotOpened(const QString &fileName, const QString &reason);
 
 // The fixed-width text of a dataset with the run's parameters (params may be null).
 void WriteDataSetText(vorn::Dataset *ds, const TParamAskMeList *params, const QString &fileName);

@@ -231,7 +231,15 @@ void TReportDesignerDialog::PreviewReport(const QByteArray &xml)
 {
     auto form = LoadReport(xml);
     TQRRussianPreview *preview = TQRRussianPreviewInterface::Show();
-    Generate(form.get(), preview->Pages(), true);
+    QPointer<TQRRussianPreview> shown(preview);
+    try {
+        Generate(form.get(), preview->Pages(), true);
+    } catch (...) {
+        // a load stopped while the pages were made leaves no half-empty window behind
+        if (shown)
+            shown->close();
+        throw;
+    }
 }
 
 void TReportDesignerDialog::PrintReport(const QByteArray &xml)

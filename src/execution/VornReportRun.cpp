@@ -135,13 +135,14 @@ bool ExecuteReport(int objectId, const QString &caption, TParamAskMeList *params
             } else
                 format = formatFor(file);
         }
-        dm->LogAction(1, objectId, caption);
         TReportDesignerDialog *designer = ReportDesignerDialog1();
         switch (chosen) {
         case 0: designer->PreviewReport(blob); break;
         case 1: designer->PrintReport(blob); break;
         default: designer->ExportReport(blob, file, format); break;
         }
+        // only output that was produced is logged: a failed load raised above
+        dm->LogAction(1, objectId, caption);
     };
 
     // 5. by mode

@@ -122,11 +122,6 @@ TfrmVornBLOBtxt *ShowBlobText(TfrmVornQueryBro *browser, const QString &fieldNam
     auto *v = new TfrmVornBLOBtxt(fieldName, source);
     if (browser)
         browser->AddViewer(v);
-    if (QMdiArea *area = MdiArea()) {
-        QMdiSubWindow *sub = area->addSubWindow(v);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->show();
-    } else
-        v->show();
+    ShowMdiChild(v);
     return v;
 }

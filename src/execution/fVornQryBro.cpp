@@ -82,6 +82,7 @@ TfrmVornQueryBro::TfrmVornQueryBro(int objectId, int objectKind, const QString &
         grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
         grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         grid->setCellPainter(DrawGridCell);
+        grid->setHeaderSorting(true);  // the rows are only looked at: the user may re-order them
         connect(grid, &QAbstractItemView::clicked, this, [this, grid](const QModelIndex &ix) { cellClicked(grid, ix); });
         m_grids << grid;
         m_tabs->addTab(grid, it->Name);
@@ -155,7 +156,7 @@ void TfrmVornQueryBro::buildParamPanel(bool isAdmin)
     for (int i = 0; i < m_params->Count(); ++i) {
         const TParamAskMe *p = m_params->Items(i);
         m_paramGrid->setItem(row, 0, new QTableWidgetItem(p->ParLabel));
-        m_paramGrid->setItem(row, 1, new QTableWidgetItem(ParamValueText(*p)));
+        m_paramGrid->setItem(row, 1, new QTableWidgetItem(ParamShownText(*p)));
         ++row;
         if (p->IdParTyp == ptLookup || p->IdParTyp == ptMultiLookup) {
             m_paramGrid->setItem(row, 0, new QTableWidgetItem(QString()));
@@ -181,7 +182,8 @@ void TfrmVornQueryBro::OpenData()
         DataGrid *grid = m_grids[i];
         if (grid->dataSource() != src)
             grid->setDataSource(src);
-        // columns as wide as their texts would need, then every one wider than 100 narrowed
+        // columns as wide as their texts would need, then every one wider than 100 narrowed,
+        // but never below the longest word of its label: the label wraps instead of being cut
         QHeaderView *h = grid->horizontalHeader();
         const QFontMetrics fm = grid->fontMetrics();
         for (int c = 0; c < h->count(); ++c) {
@@ -196,8 +198,9 @@ void TfrmVornQueryBro::OpenData()
                         : t == vorn::ftBoolean || vorn::fieldtype::isBlob(t) ? 3 : 12;
             }
             const int w = std::max(fm.horizontalAdvance(f->displayLabel()) + 12, fm.horizontalAdvance(QLatin1Char('0')) * chars + 8);
-            h->resizeSection(c, std::min(w, 100));
+            h->resizeSection(c, std::max(std::min(w, 100), grid->headerWordWidth(c)));
         }
+        grid->fitHeaderHeight();
     }
     tabChanged(m_tabs->currentIndex());
 }
@@ -288,15 +291,7 @@ void ShowQueryBrowser(int objectId, int objectKind, const QString &caption, std:
     if (QWidget *open = FindQueryBrowser(objectId, objectKind)) {
         if (ownsParams)
             delete params;
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(open->parentWidget())) {
-            sub->showNormal();
-            if (QMdiArea *area = MdiArea())
-                area->setActiveSubWindow(sub);
-        } else {
-            open->show();
-            open->raise();
-            open->activateWindow();
-        }
+        ShowMdiChild(open);
         return;
     }
     auto *w = new TfrmVornQueryBro(objectId, objectKind, caption, std::move(queries), params, ownsParams);
@@ -306,10 +301,5 @@ void ShowQueryBrowser(int objectId, int objectKind, const QString &caption, std:
         delete w;  // frees both lists
         throw;
     }
-    if (QMdiArea *area = MdiArea()) {
-        QMdiSubWindow *sub = area->addSubWindow(w);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->show();
-    } else
-        w->show();
+    ShowMdiChild(w);
 }

@@ -137,7 +137,11 @@ void TfrmVornGenAppMDImain::buildMenus()
             [this] { m_services->ChangePassword(); });
     service->addSeparator();
     connect(addItem(service, "mnuDeleteSettings", QStringLiteral("Удалить настройки пользователя")),
-            &QAction::triggered, this, &TfrmVornGenAppMDImain::DeleteUserSettings);
+            &QAction::triggered, this, [this] {
+                if (Confirm(QStringLiteral("Удалить настройки пользователя (расположение окон, последние подключения, "
+                                           "запомненные значения параметров)?")))
+                    DeleteUserSettings();
+            });
     addItem(service, "mnuDeleteSettingsOnClose", QStringLiteral("Удалить настройки после закрытия"))->setCheckable(true);
     service->addSeparator();
     connect(addItem(service, "mnuMessage", QStringLiteral("Сообщение"), QKeySequence(Qt::CTRL | Qt::Key_S)),

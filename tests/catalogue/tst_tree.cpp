@@ -580,6 +580,17 @@ void TstTree::uniqueNames()
     QVERIFY(empty);
     QCOMPARE(texts(kidsOf(empty)), QStringList{"Запросы"});
     QCOMPARE(empty->child(0)->childCount(), 0);
+    // It has no owner for a parameter: adding one says why and changes nothing.
+    const int params = count("select count(*) from VornParam");
+    for (TVornTreeNode *at : {empty, kidsOf(empty).first()}) {
+        w.SelectNode(at);
+        QVERIFY(w.Action("actnNewParam")->isEnabled());
+        log.texts.clear();
+        w.Action("actnNewParam")->trigger();
+        QCOMPARE(log.texts.size(), 1);
+        QVERIFY2(log.texts.first().startsWith("У отчёта нет ни запросов, ни модулей данных."), qPrintable(log.texts.first()));
+        QCOMPARE(count("select count(*) from VornParam"), params);
+    }
 }
 
 // Every question answered No leaves the catalogue as it was.
@@ -1272,6 +1283,15 @@ void TstTree::openOnceWithPlacement()
     services.ShowCatalogue();
     QCOMPARE(countTrees(), 1);
     QCOMPARE(area.subWindowList().first()->geometry(), QRect(30, 40, 333, 444));
+    // maximised is remembered too, with the rectangle to go back to
+    area.subWindowList().first()->showMaximized();
+    area.subWindowList().first()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    services.ShowCatalogue();
+    sub = area.subWindowList().first();
+    QVERIFY(sub->isMaximized());
+    sub->showNormal();
+    QCOMPARE(sub->geometry(), QRect(30, 40, 333, 444));
     for (QMdiSubWindow *s : area.subWindowList())
         delete s;
     SetMdiArea(nullptr);

@@ -15,8 +15,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTimeEdit>
 #include <QToolButton>
+#include <QTreeView>
 #include <QtTest>
 
 #ifdef VORN_TEST_PG
@@ -56,6 +58,7 @@ private Q_SLOTS:
     void dependentLookup();
     void selectAll();
     void multiSelectPopup();
+    void multiSelectOpensOnClick();
     void daySpins();
     void defaultOnEnter();
     void readOnLeave();
@@ -264,8 +267,22 @@ void TestAskMe::dependentLookup()
     QVERIFY(invQuery->recordCount() > 0);
     auto *invBox = qobject_cast<QComboBox *>(child(&dlg, "Invoice"));
     QCOMPARE(invBox->count(), invQuery->recordCount());
-    QCOMPARE(invBox->model()->columnCount(), 2);  // a negative display index: every display column
-    QCOMPARE(qobject_cast<QComboBox *>(child(&dlg, "Client"))->model()->columnCount(), 1);
+    // a negative display index: every column of the list in the drop-down, the first
+    // display column in the closed box
+    QCOMPARE(invBox->model()->columnCount(), 4);
+    QCOMPARE(invBox->modelColumn(), 1);
+    QCOMPARE(invBox->currentText(), invQuery->valueAt(invBox->currentIndex(), invQuery->fieldByName("InvNo")->index()).toString());
+    {
+        auto *view = qobject_cast<QTreeView *>(invBox->view());
+        QVERIFY(view);
+        QVERIFY(!view->isColumnHidden(3));
+        const QString date = invBox->model()->index(invBox->currentIndex(), 2).data().toString();
+        QVERIFY2(QDate::fromString(date, "dd.MM.yyyy").isValid(), qPrintable(date));
+    }
+    // one display column, index left at -1: still the whole list, the name in the box
+    auto *clientList = qobject_cast<QComboBox *>(child(&dlg, "Client"));
+    QCOMPARE(clientList->model()->columnCount(), 2);
+    QCOMPARE(clientList->currentText(), clientQuery->valueAt(clientList->currentIndex(), clientQuery->fieldByName("Name")->index()).toString());
     QCOMPARE(earlyQuery->recordCount(), earlyRows);  // earlier lists are left alone
     // a later DefSQL is recomputed with the new choice
     QCOMPARE(child<QLineEdit>(&dlg, "Note")->text(), QStringLiteral("клиент %1").arg(target));
@@ -334,6 +351,55 @@ void TestAskMe::multiSelectPopup()
     QTest::mouseClick(popup->viewport(), Qt::LeftButton, Qt::ShiftModifier, at(2));
     QTest::keyRelease(popup, Qt::Key_Shift);
     QCOMPARE(box.Text(), MultiSelectCombo::PrefAllSel + QStringLiteral("А, Б, В"));
+}
+
+// The click that opens the list: while the list is up it gets the mouse, so the release
+// of that same click lands on it and must not close it. Ticking a row's box leaves it open.
+void TestAskMe::multiSelectOpensOnClick()
+{
+    QWidget host;
+    host.resize(300, 200);
+    MultiSelectCombo box(&host);
+    box.setGeometry(10, 10, 200, 21);
+    box.SetItems({"А", "Б", "В"}, {"1", "2", "3"});
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    const QPoint at = box.geometry().center();
+    QTest::mousePress(host.windowHandle(), Qt::LeftButton, {}, at);
+    QVERIFY(box.isPopupVisible());
+    QTest::mouseRelease(host.windowHandle(), Qt::LeftButton, {}, at);
+    QVERIFY(box.isPopupVisible());
+    auto *popup = box.findChild<QListWidget *>();
+    QVERIFY(QTest::qWaitForWindowExposed(popup));
+    // the check box of a row, as the style draws it
+    auto tick = [popup](int row) {
+        QStyleOptionViewItem opt;
+        opt.initFrom(popup->viewport());
+        opt.rect = popup->visualItemRect(popup->item(row));
+        opt.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        const QRect r = popup->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, popup);
+        const QPoint p = popup->viewport()->mapTo(popup, r.center());
+        QTest::mouseClick(popup->windowHandle(), Qt::LeftButton, {}, p);
+    };
+    QCOMPARE(popup->item(0)->checkState(), Qt::Unchecked);
+    tick(0);
+    tick(2);
+    QVERIFY(box.isPopupVisible());
+    QCOMPARE(box.SelectedValues(), QStringLiteral("1, 3"));
+    QCOMPARE(popup->item(2)->checkState(), Qt::Checked);
+    tick(0);  // a second tick takes it back
+    QCOMPARE(box.SelectedValues(), QStringLiteral("3"));
+    // Space ticks the current row
+    popup->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(popup, Qt::Key_Space);
+    QVERIFY(box.isPopupVisible());
+    QCOMPARE(box.SelectedValues(), QStringLiteral("2, 3"));
+    // a plain click on a row's text still chooses that row alone and closes
+    QTest::mouseClick(popup->windowHandle(), Qt::LeftButton, {},
+                      popup->viewport()->mapTo(popup, popup->visualItemRect(popup->item(0)).center()));
+    QVERIFY(!box.isPopupVisible());
+    QCOMPARE(box.SelectedValues(), QStringLiteral("1"));
+    QCOMPARE(box.Text(), QStringLiteral("А"));
 }
 
 void TestAskMe::daySpins()
@@ -638,6 +704,8 @@ void TestAskMe::demoDependentReport()
             qobject_cast<QComboBox *>(child(&dlg, "Client"))->setCurrentIndex(r);
     auto *invoices = child<vorn::Query>(&dlg, "query_Invoice");
     QVERIFY(invoices->recordCount() > 1);
+    // one display column and a negative display index: the drop-down still shows the whole list
+    QCOMPARE(qobject_cast<QComboBox *>(child(&dlg, "Invoice"))->model()->columnCount(), invoices->fieldCount());
     qobject_cast<QComboBox *>(child(&dlg, "Invoice"))->setCurrentIndex(1);
     dlg.BitBtnOKClick();
     QCOMPARE(dlg.result(), int(QDialog::Accepted));

@@ -623,6 +623,22 @@ void TstShell::deleteSettings()
     QVERIFY(!QFile::exists(legacy));
     vorn::SettingsStore s(vorn::sysinfo::executableBaseName());
     QVERIFY(!s.keyExists("VORN_PARAMS_VALUE"));
+
+    // the menu command asks first; No keeps everything
+    s.writeString("VORN_PARAMS_VALUE", "1a0", "x");
+    TfrmVornGenAppMDImain w(std::make_unique<FakeServices>(&calls));
+    w.FormLoad(false);
+    log.texts.clear();
+    log.answer = TMsgButton::No;
+    w.Action("mnuDeleteSettings")->trigger();
+    QCOMPARE(log.texts, QStringList{"Удалить настройки пользователя (расположение окон, последние подключения, "
+                                    "запомненные значения параметров)?"});
+    s.reload();
+    QVERIFY(s.keyExists("VORN_PARAMS_VALUE"));
+    log.answer = TMsgButton::Yes;
+    w.Action("mnuDeleteSettings")->trigger();
+    s.reload();
+    QVERIFY(!s.keyExists("VORN_PARAMS_VALUE"));
 }
 
 void TstShell::about()

@@ -359,6 +359,31 @@ bool cellNumber(const QString &text, double *value)
     return true;
 }
 
+// A cell text that is a whole date or date and time as the engine prints them (or in the
+// locale's short form) goes in as a date cell; numFormat gets the matching sheet format.
+bool cellDate(const QString &text, QDateTime *value, QString *numFormat)
+{
+    const QString t = text.trimmed();
+    if (t.size() < 8 || t.size() > 19 || !t.at(0).isDigit())
+        return false;
+    const struct { QString qt; const char *sheet; } shapes[] = {
+        {QStringLiteral("dd.MM.yyyy"), "dd.mm.yyyy"},
+        {QStringLiteral("dd.MM.yyyy hh:mm:ss"), "dd.mm.yyyy hh:mm:ss"},
+        {QStringLiteral("dd.MM.yyyy hh:mm"), "dd.mm.yyyy hh:mm"},
+        {QLocale().dateFormat(QLocale::ShortFormat), "dd.mm.yyyy"},
+    };
+    for (const auto &s : shapes) {
+        const QDateTime dt = QDateTime::fromString(t, s.qt);
+        // the sheet's calendar starts in 1900
+        if (dt.isValid() && dt.date().year() >= 1900 && dt.date().year() <= 9999) {
+            *value = dt;
+            *numFormat = QString::fromLatin1(s.sheet);
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 bool exportXlsx(const ReportPages &pages, const QString &fileName, QString *error)
@@ -386,14 +411,13 @@ bool exportXlsx(const ReportPages &pages, const QString &fileName, QString *erro
     // one cell format per font and number shape, so "1 060,50" stays 1 060,50 in the sheet
     std::map<QString, lxw_format *> formats;
     const QLocale loc;
-    auto formatFor = [&](int font, const QString &text, bool number) -> lxw_format * {
-        QString numFormat;
-        if (number) {
-            const int dec = text.lastIndexOf(loc.decimalPoint());
-            const int decimals = dec < 0 ? 0 : int(text.size()) - dec - 1;
-            const bool grouped = text.contains(loc.groupSeparator()) || text.contains(u' ') || text.contains(QChar(0x00a0));
-            numFormat = (grouped ? QStringLiteral("#,##0") : QStringLiteral("0")) + (decimals > 0 ? u'.' + QString(decimals, u'0') : QString());
-        }
+    auto numberFormat = [&](const QString &text) {
+        const int dec = text.lastIndexOf(loc.decimalPoint());
+        const int decimals = dec < 0 ? 0 : int(text.size()) - dec - 1;
+        const bool grouped = text.contains(loc.groupSeparator()) || text.contains(u' ') || text.contains(QChar(0x00a0));
+        return (grouped ? QStringLiteral("#,##0") : QStringLiteral("0")) + (decimals > 0 ? u'.' + QString(decimals, u'0') : QString());
+    };
+    auto formatFor = [&](int font, const QString &numFormat) -> lxw_format * {
         const bool known = font >= 0 && font < pages.fonts().size();
         const QString key = QString::number(known ? font : -1) + u'|' + numFormat;
         auto it = formats.find(key);
@@ -420,10 +444,16 @@ bool exportXlsx(const ReportPages &pages, const QString &fileName, QString *erro
                 int col = qMax(columnOf(it->rect.left()), lastCol + 1);
                 lastCol = col;
                 double v = 0;
-                if (cellNumber(it->text, &v))
-                    worksheet_write_number(ws, row, lxw_col_t(col), v, formatFor(it->font, it->text, true));
+                QDateTime dt;
+                QString dateFormat;
+                if (cellDate(it->text, &dt, &dateFormat)) {
+                    lxw_datetime d{dt.date().year(), dt.date().month(), dt.date().day(),
+                                   dt.time().hour(), dt.time().minute(), double(dt.time().second())};
+                    worksheet_write_datetime(ws, row, lxw_col_t(col), &d, formatFor(it->font, dateFormat));
+                } else if (cellNumber(it->text, &v))
+                    worksheet_write_number(ws, row, lxw_col_t(col), v, formatFor(it->font, numberFormat(it->text)));
                 else
-                    worksheet_write_string(ws, row, lxw_col_t(col), it->text.toUtf8().constData(), formatFor(it->font, it->text, false));
+                    worksheet_write_string(ws, row, lxw_col_t(col), it->text.toUtf8().constData(), formatFor(it->font, QString()));
             }
             ++row;
         }

@@ -9,6 +9,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 namespace vorn {
@@ -51,9 +52,98 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), m_model(new DatasetMod
     setSelectionMode(QAbstractItemView::SingleSelection);
     horizontalHeader()->setSectionsMovable(true);
     horizontalHeader()->setSectionsClickable(false);
+    // labels wrap between words rather than being cut inside one
+    horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
+    horizontalHeader()->setTextElideMode(Qt::ElideNone);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     connect(m_model, &DatasetModel::currentRowChanged, this, &DataGrid::followCursor);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &DataGrid::currentRowMoved);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] { fitHeaderHeight(); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { fitHeaderHeight(); });
+    connect(m_model, &QAbstractItemModel::headerDataChanged, this, [this] { fitHeaderHeight(); });
+}
+
+void DataGrid::setHeaderSorting(bool on)
+{
+    QHeaderView *h = horizontalHeader();
+    h->setSectionsClickable(on);
+    h->setSortIndicatorShown(on);
+    h->setSortIndicator(-1, Qt::AscendingOrder);
+    disconnect(h, &QHeaderView::sectionClicked, this, &DataGrid::headerClicked);
+    if (on)
+        connect(h, &QHeaderView::sectionClicked, this, &DataGrid::headerClicked);
+}
+
+void DataGrid::headerClicked(int column)
+{
+    QHeaderView *h = horizontalHeader();
+    // the header's own indicator is not trusted: it moves on every click by itself
+    const Qt::SortOrder order = m_sortColumn == column && m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                                            : Qt::AscendingOrder;
+    sortByColumn(column, order);
+    h->setSortIndicator(m_sortColumn, m_sortOrder);
+}
+
+void DataGrid::sortByColumn(int column, Qt::SortOrder order)
+{
+    Dataset *d = dataset();
+    Field *f = m_model->fieldAt(column);
+    if (!d || !d->isActive() || !f || f->fieldKind() != FieldKind::Data)
+        return;
+    try {
+        const Dataset::Bookmark current = d->isEmpty() ? -1 : d->bookmark();
+        d->sortBy(f->fieldName() + (order == Qt::DescendingOrder ? QStringLiteral(" DESC") : QString()));
+        if (current >= 0 && d->bookmarkValid(current))
+            d->gotoBookmark(current);
+    } catch (const DataError &e) {
+        Q_EMIT dataError(e.message());
+        return;
+    }
+    m_sortColumn = column;
+    m_sortOrder = order;
+    horizontalHeader()->setSortIndicator(column, order);
+    // a reopened dataset has the order its statement gives (closing and opening change
+    // its state; a reopen with controls disabled reports only that)
+    connect(d, &Dataset::stateChanged, this, &DataGrid::dropHeaderSort, Qt::UniqueConnection);
+}
+
+void DataGrid::dropHeaderSort()
+{
+    m_sortColumn = -1;
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+}
+
+int DataGrid::headerWordWidth(int column) const
+{
+    const QString text = m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    const QFontMetrics fm = horizontalHeader()->fontMetrics();
+    int widest = 0;
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts))
+        widest = std::max(widest, fm.horizontalAdvance(word));
+    // the style's margins around the label, and room for a sort arrow
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader()) + 2;
+    const int arrow = horizontalHeader()->isSortIndicatorShown()
+        ? style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, horizontalHeader()) + margin : 0;
+    return widest + margin + arrow;
+}
+
+void DataGrid::fitHeaderHeight()
+{
+    QHeaderView *h = horizontalHeader();
+    const QFontMetrics fm = h->fontMetrics();
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, h);
+    int lines = 1;
+    for (int c = 0; c < h->count(); ++c) {
+        if (h->isSectionHidden(c))
+            continue;
+        const QString text = m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int width = std::max(1, h->sectionSize(c) - margin);
+        const QRect r = fm.boundingRect(QRect(0, 0, width, 10000), Qt::AlignCenter | Qt::TextWordWrap, text);
+        lines = std::max(lines, (r.height() + fm.height() - 1) / fm.height());
+    }
+    const int height = lines * fm.height() + margin + 2;
+    if (h->minimumHeight() != height)
+        h->setMinimumHeight(height);
 }
 
 DataSource *DataGrid::dataSource() const { return m_model->dataSource(); }

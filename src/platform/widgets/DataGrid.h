@@ -1,7 +1,8 @@
 // The data grid: a table view over a data source. The selected row follows the
 // dataset's cursor and moves it; a cell painter hook draws special cells (boolean
 // pictures, memo marks); the column layout (order, widths) is kept in the settings
-// store. No header-click sorting: the order comes from the dataset.
+// store. Header labels wrap between words. Sorting by a header click re-orders the
+// dataset's rows and is offered where the rows are only looked at (setHeaderSorting).
 #pragma once
 #include <QTableView>
 #include <functional>
@@ -42,6 +43,15 @@ public:
     // Fixed cells (headers) colour: the filter dialog marks filtered grids red.
     void setFixedColor(const QColor &c);
 
+    // A click on a column header sorts the rows by it, a second click the other way
+    // round; the current row stays current. Reopening the dataset drops the order.
+    void setHeaderSorting(bool on);
+    void sortByColumn(int column, Qt::SortOrder order);
+    // The narrowest width that shows a column's header without breaking a word.
+    int headerWordWidth(int column) const;
+    // Makes the header as tall as its wrapped labels need.
+    void fitHeaderHeight();
+
 Q_SIGNALS:
     void dataError(const QString &message);  // a dataset error raised by moving the cursor
 
@@ -49,9 +59,14 @@ private:
     void followCursor(int row);
     void currentRowMoved(const QModelIndex &current, const QModelIndex &previous);
 
+    void headerClicked(int column);
+    void dropHeaderSort();
+
     DatasetModel *m_model;          // owned
     CellPainter m_painter;          // drawing hook
     bool m_syncing = false;         // cursor and selection being synchronised
+    int m_sortColumn = -1;          // the column the rows were sorted by from the header
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
 
 } // namespace vorn

@@ -34,6 +34,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace runtest;
@@ -146,7 +147,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("login");
         QTest::addColumn<QString>("query");
         QTest::addColumn<int>("rows");  // -1: no panel
-        QTest::newRow("administrator, lookup and dates") << "director" << "Накладные клиента" << 4;
+        QTest::newRow("administrator, lookup, dates, password") << "director" << "Накладные клиента" << 5;
         QTest::newRow("administrator, no parameters") << "director" << "Справочник клиентов" << -1;
         QTest::newRow("user") << "ivanov" << "Накладные клиента" << -1;
     }
@@ -163,6 +164,8 @@ private Q_SLOTS:
             c->ValueKind = vkInteger;
             c->Lookup->DisplayText = "ООО Первый";
         }
+        if (params->Count() > 0)
+            params->Add("Pwd", "Пароль", ptPassword)->Value = QString("тайна");
         TfrmVornQueryBro *b = show(id, okQuery, query, params);
         QVERIFY(b);
         QCOMPARE(b->windowTitle(), "Результаты запроса \"" + query + "\"");
@@ -180,6 +183,8 @@ private Q_SLOTS:
         QCOMPARE(panel->item(1, 0)->text(), QString());
         QCOMPARE(panel->item(1, 1)->text(), QString("ООО Первый"));
         QCOMPARE(panel->item(2, 0)->text(), QString("С даты"));
+        QCOMPARE(panel->item(rows - 1, 0)->text(), QString("Пароль"));
+        QCOMPARE(panel->item(rows - 1, 1)->text(), QString("*****"));  // masked as in the prompt
         QCOMPARE(panel->property("vornPanelHeight").toInt(), TfrmVornQueryBro::ParamPanelHeight(rows + 1, 17));
         QCOMPARE(panel->columnWidth(0), 220);
         QCOMPARE(panel->columnWidth(1), 298);
@@ -262,6 +267,58 @@ private Q_SLOTS:
         // SQLite adds REALs in binary (948.9000000000001); the column still reads as money
         QCOMPARE(QStringList({cell(0, 4), cell(1, 4), cell(2, 4)}),
                  QStringList({"948,90", "88,30", "1" + nb + "234" + nb + "567,80"}));
+        delete b;
+    }
+
+    // A header click sorts by that column, a second one the other way round; the current
+    // row stays current; labels are wrapped between words, never cut inside one.
+    void headerSortAndLabels()
+    {
+        auto session = open("director");
+        ddl("Marks", "Id integer primary key, Name varchar(40), Score integer");
+        ExecSql("insert into Marks values (1, 'Борисов', 7)");
+        ExecSql("insert into Marks values (2, 'Андреев', 9)");
+        ExecSql("insert into Marks values (3, 'Васильев', 8)");
+        auto *b = new TfrmVornQueryBro(79, okQuery, "Оценки",
+                                       oneQuery("select Id, Name as \"Фамилия\", Score as \"Оценка за контрольную работу\" from Marks order by Id"),
+                                       new TParamAskMeList, true);
+        b->resize(700, 400);
+        b->show();
+        b->OpenData();
+        vorn::DataGrid *grid = b->Grid(0);
+        vorn::Dataset *ds = grid->dataset();
+        QHeaderView *h = grid->horizontalHeader();
+        auto column = [ds](int field) {
+            QStringList l;
+            for (int r = 0; r < ds->recordCount(); ++r)
+                l << ds->valueAt(r, field).toString();
+            return l;
+        };
+        ds->setRecNo(3);  // Васильев
+        auto clickHeader = [h](int section) {
+            QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(section) + h->sectionSize(section) / 2, h->height() / 2));
+        };
+        clickHeader(2);
+        QCOMPARE(column(2), QStringList({"7", "8", "9"}));
+        QCOMPARE(h->sortIndicatorSection(), 2);
+        QCOMPARE(h->sortIndicatorOrder(), Qt::AscendingOrder);
+        QCOMPARE(ds->fieldByName("Id")->value().toInt(), 3);  // still the same row
+        clickHeader(2);
+        QCOMPARE(column(2), QStringList({"9", "8", "7"}));
+        QCOMPARE(h->sortIndicatorOrder(), Qt::DescendingOrder);
+        clickHeader(1);
+        QCOMPARE(column(1), QStringList({"Андреев", "Борисов", "Васильев"}));
+        QCOMPARE(h->sortIndicatorSection(), 1);
+        // reopening gives the statement's order back
+        b->Reopen();
+        QCOMPARE(column(0), QStringList({"1", "2", "3"}));
+        QCOMPARE(h->sortIndicatorSection(), -1);
+        // the long label: every word fits its column, the header grows to more lines
+        const QFontMetrics fm = h->fontMetrics();
+        QVERIFY(h->sectionSize(2) <= 100 || h->sectionSize(2) == grid->headerWordWidth(2));
+        QVERIFY(h->sectionSize(2) >= fm.horizontalAdvance("контрольную"));
+        QVERIFY(h->height() >= 2 * fm.height());
+        QVERIFY(grid->grab().save(qEnvironmentVariable("VORN_BINARY_DIR", ".") + "/browser-header.png"));
         delete b;
     }
 
@@ -435,7 +492,7 @@ private Q_SLOTS:
         QVERIFY(log.texts[0].endsWith(QString("В сетке %1 строк").arg(grid->dataset()->recordCount())));
         // export from the menu: the focused grid's dataset only
         QString opened;
-        auto prev = SetExcelFileOpener([&](const QString &f) { opened = f; });
+        auto prev = SetExcelFileOpener([&](const QString &f, const TOpenFailed &) { opened = f; });
         main.Action("mnExportExcel")->trigger();
         SetExcelFileOpener(prev);
         QVERIFY(QFileInfo::exists(opened));
@@ -470,6 +527,50 @@ private Q_SLOTS:
         QCOMPARE(fieldSeen, grid->dataset()->findField("Name")->fieldName());
         main.Action("mnFilter")->trigger();
         QCOMPARE(dialogs.shown.size(), before + 1);
+        SetMdiArea(nullptr);
+    }
+
+    // A result window opened while the main window is not active (the prompt has just
+    // closed) is the active child on top once the main window is active again, not the
+    // child that had the focus before; so is one brought forward.
+    void newWindowOnTop()
+    {
+        auto session = open("director");
+        struct Quiet : TMainWindowServices {};
+        TfrmVornGenAppMDImain main(std::make_unique<Quiet>());
+        main.resize(1000, 700);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        auto *tree = new QTreeWidget;
+        tree->setObjectName("catalogue");
+        ShowMdiChild(tree);
+        QApplication::setActiveWindow(&main);
+        tree->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(tree));
+        QWidget prompt;  // stands for the dialog that just closed
+        prompt.show();
+        QApplication::setActiveWindow(&prompt);
+        QTRY_VERIFY(!main.isActiveWindow());
+        const int id = idOf("VornQuery", "Справочник клиентов");
+        TfrmVornQueryBro *b = show(id, okQuery, "Справочник клиентов");
+        prompt.hide();
+        QApplication::setActiveWindow(&main);
+        QTRY_VERIFY(main.isActiveWindow());
+        QMdiArea *area = main.Mdi();
+        QCOMPARE(area->activeSubWindow(), b->parentWidget());
+        QCOMPARE(area->subWindowList(QMdiArea::StackingOrder).last(), b->parentWidget());
+        QVERIFY(b->isAncestorOf(QApplication::focusWidget()));
+        // the size it asked for, inside the sub-window's frame
+        QCOMPARE(b->size(), QSize(760, 480));
+        // brought forward the same way
+        tree->setFocus();
+        QTRY_VERIFY(area->activeSubWindow() != b->parentWidget());
+        QApplication::setActiveWindow(&prompt);
+        QTRY_VERIFY(!main.isActiveWindow());
+        show(id, okQuery, "Справочник клиентов");
+        QApplication::setActiveWindow(&main);
+        QTRY_VERIFY(main.isActiveWindow());
+        QCOMPARE(area->activeSubWindow(), b->parentWidget());
         SetMdiArea(nullptr);
     }
 

@@ -8,6 +8,8 @@
 #include "execution/VornExport.h"
 #include "platform/core/CodePage.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -185,7 +187,7 @@ private Q_SLOTS:
         data.query(&window, QStringLiteral("qNone"), QStringLiteral("select Name from Clients where Id < 0"));
         data.query(&window, QStringLiteral("qB"), QStringLiteral("select Code from Clients"));
         QString opened;
-        auto prev = SetExcelFileOpener([&](const QString &f) { opened = f; });
+        auto prev = SetExcelFileOpener([&](const QString &f, const TOpenFailed &) { opened = f; });
         const QString file = ExportToExcel(&window, data.dir.filePath(QStringLiteral("window.xlsx")));
         SetExcelFileOpener(prev);
         QCOMPARE(opened, file);
@@ -194,6 +196,47 @@ private Q_SLOTS:
         for (const QJsonValue &s : book[QStringLiteral("sheets")].toArray())
             names << s[QStringLiteral("name")].toString();
         QCOMPARE(names, QStringList({"qA", "qB"}));
+    }
+
+    // A desktop that cannot open the workbook: the user is told where it is and may keep it.
+    void openerFails()
+    {
+        QWidget window;
+        data.query(&window, QStringLiteral("qA"), QStringLiteral("select Name from Clients"));
+        QList<TMsgRequest> asked;
+        TMsgButton answer = TMsgButton::Ok;
+        auto prevMsg = SetMessageAnswerer([&](const TMsgRequest &r) { asked << r; return answer; });
+        const QString kept = data.dir.filePath(QStringLiteral("kept.xlsx"));
+        int dialogs = 0;
+        auto prevDlg = SetDialogRunner([&](QDialog *d) {
+            ++dialogs;
+            auto *fd = qobject_cast<QFileDialog *>(d);
+            if (!fd)
+                return int(QDialog::Rejected);
+            fd->selectFile(kept);
+            static_cast<QDialog *>(fd)->accept();
+            return int(QDialog::Accepted);
+        });
+        auto prev = SetExcelFileOpener([](const QString &, const TOpenFailed &failed) { failed(QStringLiteral("нет программы")); });
+        const QString file = ExportToExcel(&window);  // a temporary workbook
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked[0].buttons & int(TMsgButton::SaveAs));
+        QVERIFY2(asked[0].text.contains(QDir::toNativeSeparators(file)), qPrintable(asked[0].text));
+        QVERIFY(asked[0].text.contains(QStringLiteral("нет программы")));
+        QCOMPARE(dialogs, 0);  // closed without saving
+        QVERIFY(!QFile::exists(kept));
+        answer = TMsgButton::SaveAs;
+        const QString again = ExportToExcel(&window);
+        SetExcelFileOpener(prev);
+        SetDialogRunner(prevDlg);
+        SetMessageAnswerer(prevMsg);
+        QCOMPARE(dialogs, 1);
+        QFile a(again), b(kept);
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        QCOMPARE(b.readAll(), a.readAll());
+        QCOMPARE(sheet(readBook(kept), 0)[QStringLiteral("name")].toString(), QStringLiteral("qA"));
+        QFile::remove(file);
+        QFile::remove(again);
     }
 
     // A failing dataset ends the export with its name; the sheets before it stay.
@@ -205,7 +248,7 @@ private Q_SLOTS:
         QStringList texts;
         auto prevMsg = SetMessageAnswerer([&](const TMsgRequest &r) { texts << r.text; return TMsgButton::Ok; });
         QString opened;
-        auto prev = SetExcelFileOpener([&](const QString &f) { opened = f; });
+        auto prev = SetExcelFileOpener([&](const QString &f, const TOpenFailed &) { opened = f; });
         ExportToExcel(&window, data.dir.filePath(QStringLiteral("partial.xlsx")));
         SetExcelFileOpener(prev);
         SetMessageAnswerer(prevMsg);
@@ -235,6 +278,7 @@ private Q_SLOTS:
         client->Lookup->LookupField = QStringLiteral("Id");
         client->Lookup->LookupDisplay = QStringLiteral("Name");
         client->Lookup->DisplayText = QStringLiteral("Иванов");
+        params.Add(QStringLiteral("Pwd"), QStringLiteral("Пароль"), ptPassword)->Value = QStringLiteral("тайна");
         const QString file = data.dir.filePath(QStringLiteral("out.txt"));
         q->setRecNo(2);
         WriteDataSetText(q, &params, file);
@@ -247,6 +291,7 @@ private Q_SLOTS:
             "--------------- ---------------",
             "          Город          Москва",
             "         Клиент      5 (Иванов)",
+            "         Пароль           *****",  // as the prompt showed it
             "",
             "Клиент  Кол-во      Amount               Born               ",
             "------- ----------- -------------------- -------------------",

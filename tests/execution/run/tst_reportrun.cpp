@@ -538,6 +538,17 @@ void TstReportRun::unknownDataSource()
     const QString out3 = m_dir.filePath("empty-params-" + driver + ".txt");
     QVERIFY(ExecuteReport(id3, "x", nullptr, true, 0, -1, out3, vrmRun));
     QVERIFY(fileText(out3).contains("без параметров"));
+    // on the screen: no empty preview is left behind, and nothing was output to log
+    error.clear();
+    try {
+        ExecuteReport(id, "x", nullptr, true, 0, dsScreen, QString(), vrmRun);
+    } catch (const std::exception &e) {
+        error = QString::fromUtf8(e.what());
+    }
+    QCOMPARE(error, QString("Invalid Query (TQueryList) : \"Query9\""));
+    QVERIFY(previews().isEmpty());
+    QCOMPARE(logCount(1, id), 0);
+    checkContextCleared();
 }
 
 void TstReportRun::remoteFirstSource()
@@ -1041,6 +1052,20 @@ void TstReportRun::preview()
     const QString pdf = m_dir.filePath("clients.pdf");
     p->SaveReport(pdf, "PDF (*.pdf)");
     QVERIFY(pdfText(pdf).contains("Справочник клиентов"));
+    // the extension typed decides when it names a format; else the filter does
+    auto head = [](const QString &file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.read(4) : QByteArray();
+    };
+    const QString first = TQRRussianPreview::SaveFilter().section(";;", 0, 0);
+    p->SaveReport(m_dir.filePath("typed.xlsx"), first);
+    QCOMPARE(head(m_dir.filePath("typed.xlsx")), QByteArray("PK\x03\x04"));
+    p->SaveReport(m_dir.filePath("typed.pdf"), "Excel (*.xlsx)");
+    QCOMPARE(head(m_dir.filePath("typed.pdf")), QByteArray("%PDF"));
+    p->SaveReport(m_dir.filePath("untyped"), "Excel (*.xlsx)");
+    QCOMPARE(head(m_dir.filePath("untyped")), QByteArray("PK\x03\x04"));
+    p->SaveReport(m_dir.filePath("other.dat"), first);
+    QCOMPARE(head(m_dir.filePath("other.dat")), head(saved));
     QVERIFY(!p->LoadReport(m_dir.filePath("missing.vrp")));
     QCOMPARE(log.texts.last(), QString("File does not exist"));
     auto *again = TQRRussianPreviewInterface::Show();

@@ -69,6 +69,7 @@ private Q_SLOTS:
     void csv();
     void html();
     void xlsx();
+    void xlsxDates();
     void rtf();
     void printerRange();
     void savedReport();
@@ -277,6 +278,41 @@ void TestReportExport::xlsx()
     unzip.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral("import zipfile,sys;print(zipfile.ZipFile(sys.argv[1]).read('xl/styles.xml').decode())"), path("r.xlsx")});
     QVERIFY(unzip.waitForFinished());
     QVERIFY(QString::fromUtf8(unzip.readAllStandardOutput()).contains(QStringLiteral("formatCode=\"0.00\"")));
+}
+
+// Dates printed as the engine prints them become date cells; texts that only contain a
+// date stay texts.
+void TestReportExport::xlsxDates()
+{
+    ReportPages pages;
+    ReportPage page;
+    page.size = QSizeF(210, 297);
+    const int font = pages.fontIndex(PageFont{QStringLiteral("Arial"), 10});
+    const QStringList texts = {QStringLiteral("01.06.2025"), QStringLiteral("31.12.2024 13:45:10"),
+                               QStringLiteral("с 01.06.2025"), QStringLiteral("01.06.1812"), QStringLiteral("32.01.2025")};
+    for (int i = 0; i < texts.size(); ++i) {
+        PageItem it;
+        it.kind = PageItem::Text;
+        it.rect = QRectF(10, 10 + 6 * i, 60, 5);
+        it.text = texts[i];
+        it.font = font;
+        page.items.append(it);
+    }
+    pages.appendPage(page);
+    pages.finish();
+    QString error;
+    QVERIFY2(exportXlsx(pages, path("d.xlsx"), &error), qPrintable(error));
+    const QStringList cells = xlsxCells(path("d.xlsx")).split(u'\n', Qt::SkipEmptyParts);
+    const qint64 serial = QDate(1899, 12, 30).daysTo(QDate(2025, 6, 1));
+    QVERIFY2(cells.contains(QStringLiteral("A1=n:%1").arg(serial)), qPrintable(cells.join(u' ')));
+    const QString withTime = cells.value(1);
+    QVERIFY2(withTime.startsWith(QStringLiteral("A2=n:%1.57").arg(QDate(1899, 12, 30).daysTo(QDate(2024, 12, 31)))), qPrintable(withTime));
+    QCOMPARE(cells.value(2), QStringLiteral("A3=s:с 01.06.2025"));
+    QCOMPARE(cells.value(3), QStringLiteral("A4=s:01.06.1812"));  // before the sheet's calendar
+    QCOMPARE(cells.value(4), QStringLiteral("A5=s:32.01.2025"));
+    const QString styles = run(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral("import zipfile,sys;print(zipfile.ZipFile(sys.argv[1]).read('xl/styles.xml').decode())"), path("d.xlsx")});
+    QVERIFY2(styles.contains(QStringLiteral("formatCode=\"dd.mm.yyyy\"")), qPrintable(styles));
+    QVERIFY(styles.contains(QStringLiteral("formatCode=\"dd.mm.yyyy hh:mm:ss\"")));
 }
 
 void TestReportExport::rtf()

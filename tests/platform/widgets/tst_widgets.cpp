@@ -1,6 +1,6 @@
 // Data-aware widgets over a memory table: grid and cursor in step both ways, the cell
 // painter hook, column layouts through the settings store, the navigator's subset and
-// hook, and the field editors writing into the dataset.
+// hook, the field editors writing into the dataset, and window placement.
 #include "platform/core/SettingsStore.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/MemoryTable.h"
@@ -8,10 +8,14 @@
 #include "platform/widgets/DataNavigator.h"
 #include "platform/widgets/DatasetModel.h"
 #include "platform/widgets/FieldEdits.h"
+#include "platform/widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTest>
@@ -107,6 +111,87 @@ private Q_SLOTS:
         QCOMPARE(grid.horizontalHeader()->sectionSize(1), 177);
         QCOMPARE(grid.horizontalHeader()->visualIndex(1), 3);
         QCOMPARE(grid.horizontalHeader()->logicalIndex(0), 0);
+    }
+
+    // Window placement: what is stored is what comes back, for top-level windows and
+    // MDI sub-windows, maximised or not.
+    void placementRoundTrip()
+    {
+        QTemporaryDir dir;
+        SettingsStore store("tst_widgets", dir.path());
+        {
+            QWidget w;
+            auto *p = new WindowPlacement(&w, &store, "TfrmTop");
+            QVERIFY(!p->restore());  // nothing stored yet
+            w.setGeometry(120, 130, 333, 222);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.showMaximized();
+            QTRY_VERIFY(w.isMaximized());
+        }  // destroyed while maximised
+        QCOMPARE(store.readInteger("TfrmTop", "Left"), 120);
+        QCOMPARE(store.readInteger("TfrmTop", "Top"), 130);
+        QCOMPARE(store.readInteger("TfrmTop", "Width"), 333);
+        QCOMPARE(store.readInteger("TfrmTop", "Height"), 222);
+        QVERIFY(store.readBool("TfrmTop", "Maximized"));
+        {
+            QWidget w;
+            auto *p = new WindowPlacement(&w, &store, "TfrmTop");
+            QVERIFY(p->restore());
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY(w.isMaximized());
+            w.showNormal();
+            QTRY_COMPARE(w.geometry(), QRect(120, 130, 333, 222));
+            w.setGeometry(QRect(QPoint(140, 150), w.size()));  // moved by the user, then closed
+            QTRY_COMPARE(w.geometry().topLeft(), QPoint(140, 150));
+            w.close();
+        }
+        QCOMPARE(store.readInteger("TfrmTop", "Left"), 140);
+        QVERIFY(!store.readBool("TfrmTop", "Maximized"));
+
+        // an MDI sub-window: the normal rectangle survives maximising
+        QMdiArea area;
+        area.resize(900, 700);
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        QMdiSubWindow *sub = area.addSubWindow(new QLabel("каталог"));
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        new WindowPlacement(sub, &store, "TfrmSub");
+        sub->setGeometry(30, 40, 333, 444);
+        sub->show();
+        sub->showMaximized();
+        QVERIFY(sub->isMaximized());
+        sub->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(store.readBool("TfrmSub", "Maximized"));
+        sub = area.addSubWindow(new QLabel("каталог"));
+        auto *p = new WindowPlacement(sub, &store, "TfrmSub");
+        sub->show();
+        QVERIFY(p->restore());
+        QVERIFY(sub->isMaximized());
+        sub->showNormal();
+        QCOMPARE(sub->geometry(), QRect(30, 40, 333, 444));
+
+        // position only: a dialog keeps the size it gives itself
+        store.writeInteger("TfrmDlg", "Left", 200);
+        store.writeInteger("TfrmDlg", "Top", 210);
+        QWidget dlg;
+        dlg.setMinimumSize(150, 90);
+        auto *d = new WindowPlacement(&dlg, &store, "TfrmDlg", WindowPlacement::Position);
+        QVERIFY(d->restore());
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(dlg.geometry().topLeft(), QPoint(200, 210));
+        QVERIFY(dlg.width() >= 150);
+        QVERIFY(!store.valueExists("TfrmDlg", "Width"));
+        // a position on no screen is not taken
+        store.writeInteger("TfrmGone", "Left", -5000);
+        store.writeInteger("TfrmGone", "Top", -5000);
+        QWidget gone;
+        auto *g = new WindowPlacement(&gone, &store, "TfrmGone", WindowPlacement::Position);
+        g->restore();
+        QVERIFY(gone.geometry().left() > -5000);
     }
 
     void navigatorSubsetAndHook()
