@@ -7,6 +7,7 @@
 #include "database/fLoginDB.h"
 #include "database/fPasswrd.h"
 #include "platform/data/Database.h"
+#include "scripting/fVornActScpSite.h"
 #include "shell/frVornGenAppMDIMain.h"
 
 #include <QCoreApplication>
@@ -81,7 +82,14 @@ void TMainWindowServices::ForgetUserFullName()
         dmVorn()->ForgetUserFullName();
 }
 
-void TMainWindowServices::RunStoredScript(int) {}
+void TMainWindowServices::RunStoredScript(int id)
+{
+    try {
+        ::RunStoredScript(id);
+    } catch (const std::exception &e) {
+        ShowError(QString::fromUtf8(e.what()));
+    }
+}
 void TMainWindowServices::RunImport(int, const QString &) {}
 void TMainWindowServices::StartMessageReceiver() {}
 void TMainWindowServices::ShowCatalogue() { ShowChildForm<TfrmVornMain>(); }
