@@ -20,7 +20,10 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 using namespace vorn;
 
@@ -46,7 +49,7 @@ public:
     {
         // a stopped run says so once, without the engine's wording
         const bool stopped = error.number == script::ScriptEngine::InterruptedError;
-        ShowMessage(TMsgKind::Information, stopped ? QStringLiteral("Выполнение скрипта прервано") : ScriptErrorText(error),
+        ShowMessage(TMsgKind::Error, stopped ? QStringLiteral("Выполнение скрипта прервано") : ScriptErrorText(error),
                     int(TMsgButton::Ok), QApplication::applicationName());
         if (m_editor) {
             m_editor->SetCaret(error.line + 1, error.column + 1);
@@ -54,6 +57,8 @@ public:
                 w->setFocus();
         }
     }
+
+    void onPoll() override { ScriptHostPoll(); }
 
     int messageBox(const QString &prompt, int buttons, const QString &title) override
     {
@@ -107,7 +112,7 @@ public:
     }
     void poll()
     {
-        if (m_clock.elapsed() < 40)
+        if (m_clock.elapsed() < 25)
             return;
         m_clock.restart();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -200,6 +205,19 @@ void ExecuteScript(const QString &engineName, const QString &scriptText, int scr
     auto restore = qScopeGuard([&] {
         g_running = outer;
         g_stopper = outerStopper;
+    });
+    // the engine's thread is busy in the script: a second thread asks it to look up
+    std::atomic<bool> done{false};
+    std::thread poller([&done, e = engine.get()] {
+        while (!done.load()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!done.load())
+                e->requestPoll();
+        }
+    });
+    auto stopPoller = qScopeGuard([&] {
+        done.store(true);
+        poller.join();
     });
     engine->run();
     engine->close();

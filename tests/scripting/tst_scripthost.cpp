@@ -412,6 +412,12 @@ void TstScriptHost::stopRunningScript()
     });
     QCOMPARE(runScript("VBScript", "Do\n  Set p = GlobalVornMain.NewQueryParams\nLoop"),
              QStringList({"Выполнение скрипта прервано"}));
+    // a loop that calls nothing of the host
+    QTimer::singleShot(300, &window, [&window] {
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window, &esc);
+    });
+    QCOMPARE(runScript("VBScript", "i = 0\nDo\n  i = i + 1\nLoop"), QStringList({"Выполнение скрипта прервано"}));
     QTimer::singleShot(300, [] { InterruptRunningScript(); });
     QCOMPARE(runScript("JScript", "while (true) { var p = GlobalVornMain.NewQueryParams; }"),
              QStringList({"Выполнение скрипта прервано"}));
