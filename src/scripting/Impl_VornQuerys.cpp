@@ -5,8 +5,10 @@
 #include "platform/data/Dataset.h"
 #include "platform/data/Database.h"
 #include "platform/data/Query.h"
+#include "platform/tables/TableFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cstdlib>
 #include <xlsxwriter.h>
 
@@ -132,9 +134,17 @@ bool TVornDataSet::SaveToFile(const QString &fileName, int kind, bool delimited)
     }
     if (m_kind == Simple)
         return false;
-    Q_UNUSED(delimited);
-    Q_UNUSED(ds);
-    RaiseVornError(QStringLiteral("Запись таблиц этого вида не поддерживается: ") + QString::number(kind));
+    tables::TableKind table;
+    if (kind >= 0 && kind <= 3)
+        table = tables::TableKind(kind);
+    else {
+        // the default type goes by the file's extension, as the database engine's did
+        const QString ext = QFileInfo(fileName).suffix().toLower();
+        table = ext == QLatin1String("dbf") ? tables::TableKind::DBase
+              : ext == QLatin1String("txt") ? tables::TableKind::Ascii : tables::TableKind::Paradox;
+    }
+    tables::WriteTable(*ds, fileName, table, delimited);
+    return true;
 }
 
 const TypeInfo *TVornDataSet::staticTypeInfo()

@@ -55,6 +55,7 @@ private Q_SLOTS:
     void caretOnError();
     void enumerators();
     void excelExport();
+    void tableExport();
     void stopRunningScript();
     void unknownEngine();
 
@@ -397,6 +398,24 @@ MsgBox r.Querys.SaveToExcel("%2")
     QVERIFY(sheet.contains(QString("r=\"G%1\"").arg(scalar("select count(*) from Clients") + 1)));
     const QString book = unzip(all, "xl/workbook.xml");
     QVERIFY(book.contains("name=\"Query1\"") && book.contains("name=\"Query2\""));
+}
+
+// Kinds 0 to 3 write table files of the report's query (read back in the tables' own test).
+void TstScriptHost::tableExport()
+{
+    auto session = open("SQLITE");
+    const QString vb = QString(R"(
+Set ds = GlobalVornMain.Report("Справочник клиентов").Querys(1)
+MsgBox ds.SaveToFile("%1", 0, False) & "|" & ds.SaveToFile("%2", 2, False) & "|" & ds.SaveToFile("%3", 3, True)
+)").arg(m_dir.filePath("c.dbf"), m_dir.filePath("c_fox.dbf"), m_dir.filePath("c.txt"));
+    QCOMPARE(runScript("VBScript", vb), QStringList({"True|True|True"}));
+    QVERIFY(QFileInfo(m_dir.filePath("c.dbf")).size() > 1000);
+    QVERIFY(QFile::exists(m_dir.filePath("c.sch")));
+    QFile txt(m_dir.filePath("c.txt"));
+    QVERIFY(txt.open(QIODevice::ReadOnly));
+    QCOMPARE(txt.readAll().count("\r\n"), scalar("select count(*) from Clients"));
+    const QStringList texts = runScript("VBScript", "MsgBox GlobalVornMain.Report(\"Справочник клиентов\").Querys(1).SaveToFile(\"x.db\", 1, False)");
+    QVERIFY2(texts.size() == 1 && texts[0].endsWith("Запись таблиц Paradox не поддерживается"), qPrintable(texts.join('|')));
 }
 
 // A script looping forever stops on Esc and on "Прервать" (the engine's interrupt);

@@ -1,9 +1,10 @@
 // vornscript: runs a VBScript or JScript file with a WScript object, printing
 // errors as "file(line, column) source: description" and exiting non-zero on them.
 #include "WScriptObject.h"
+#include "tools/vornscript/CatalogueScript.h"
 #include "platform/core/CodePage.h"
 #include "platform/script/ScriptEngine.h"
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
@@ -51,8 +52,32 @@ QString readScript(const QString &path, bool *ok)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // a batch host needs no display
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    // catalogue mode: vornscript --script-id N --profile P --user U [--password W] [--ini FILE]
+    if (args.contains(QLatin1String("--script-id"))) {
+        CatalogueScriptJob job;
+        for (int i = 0; i + 1 < args.size(); i += 2) {
+            const QString &k = args[i], &v = args[i + 1];
+            if (k == QLatin1String("--script-id")) job.scriptId = v.toInt();
+            else if (k == QLatin1String("--profile")) job.profile = v;
+            else if (k == QLatin1String("--user") || k == QLatin1String("-u")) job.login = v;
+            else if (k == QLatin1String("--password")) job.password = v;
+            else if (k == QLatin1String("--ini")) job.iniFile = v;
+            else {
+                fprintf(stderr, "vornscript: unknown option %s\n", qPrintable(k));
+                return 2;
+            }
+        }
+        if (job.scriptId <= 0 || job.profile.isEmpty()) {
+            fprintf(stderr, "usage: vornscript --script-id N --profile P --user U [--password W] [--ini FILE]\n");
+            return 2;
+        }
+        return runCatalogueScript(job);
+    }
     QString engineName;
     QString file;
     QStringList scriptArgs;
@@ -65,7 +90,8 @@ int main(int argc, char **argv)
             continue;
         }
         if (file.isEmpty() && (a == QLatin1String("-h") || a == QLatin1String("--help"))) {
-            fprintf(stdout, "usage: vornscript [--engine VBScript|JScript] script.vbs|script.js [arguments...]\n");
+            fprintf(stdout, "usage: vornscript [--engine VBScript|JScript] script.vbs|script.js [arguments...]\n"
+                            "       vornscript --script-id N --profile P --user U [--password W] [--ini FILE]\n");
             return 0;
         }
         if (file.isEmpty()) file = a;
