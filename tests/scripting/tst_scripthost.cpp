@@ -58,6 +58,7 @@ private Q_SLOTS:
     void tableExport();
     void stopRunningScript();
     void unknownEngine();
+    void vornscriptCatalogue();
 
 private:
     void drivers();
@@ -451,6 +452,38 @@ void TstScriptHost::unknownEngine()
     const int logged = scalar("select count(*) from VornActionLog where IdAction = 3");
     QVERIFY_THROWS_EXCEPTION(std::exception, runScript("NoSuchScript", "MsgBox 1"));
     QCOMPARE(scalar("select count(*) from VornActionLog where IdAction = 3"), logged);
+}
+
+// vornscript runs a stored script of a catalogue through a profile, as cron would:
+// the script's boxes on standard output, an error on standard error and exit code 1.
+void TstScriptHost::vornscriptCatalogue()
+{
+    const QString ini = m_dir.filePath("VornConn.ini");
+    QFile f(ini);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QString("[Connections]\nДемо=Демо\n[Демо]\nDriver=SQLITE\nDATABASE NAME=%1\n").arg(m_sqlite).toUtf8());
+    f.close();
+    int broken = 0;
+    {
+        auto session = open("SQLITE");
+        ExecSql("insert into VornScript (Numm, Name, IdScrEng, ScriptText) values (9, 'Сломанный', 1, 'MsgBox 1' || char(10) || 'x = 1 / 0')");
+        broken = scalar("select Id from VornScript where Name = 'Сломанный'");
+    }
+    auto run = [&](int id, QString *out, QString *err) {
+        QProcess p;
+        p.start(QCoreApplication::applicationDirPath() + "/vornscript",
+                {"--script-id", QString::number(id), "--profile", "Демо", "--user", "director", "--password", "director", "--ini", ini});
+        p.waitForFinished(60000);
+        *out = QString::fromUtf8(p.readAllStandardOutput());
+        *err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    };
+    QString out, err;
+    QCOMPARE(run(1, &out, &err), 0);
+    QVERIFY2(out.startsWith("Накладных: "), qPrintable(out + err));
+    QCOMPARE(run(broken, &out, &err), 1);
+    QCOMPARE(out, "1\n");
+    QVERIFY2(err.contains("Строка: 2 Колонка: ") && err.contains("x = 1 / 0"), qPrintable(err));
 }
 
 QTEST_MAIN(TstScriptHost)
