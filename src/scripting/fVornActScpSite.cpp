@@ -88,6 +88,7 @@ private:
 
 // The running engine, and what lets the user stop it while it runs.
 script::ScriptEngine *g_running = nullptr;
+std::atomic<bool> g_pollDue{false};   // set by the poll thread, taken on the main thread
 
 class TScriptStopper : public QObject
 {
@@ -103,20 +104,13 @@ public:
             main->statusBar()->addPermanentWidget(m_button);
             m_button->show();
         }
-        m_clock.start();
     }
     ~TScriptStopper() override
     {
         qApp->removeEventFilter(this);
         delete m_button.data();
     }
-    void poll()
-    {
-        if (m_clock.elapsed() < 25)
-            return;
-        m_clock.restart();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+    void poll() { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }
 
 protected:
     // While the script runs, the windows take no input of their own: only the stop
@@ -142,7 +136,6 @@ protected:
 
 private:
     QPointer<QPushButton> m_button;
-    QElapsedTimer m_clock;
 };
 
 TScriptStopper *g_stopper = nullptr;
@@ -168,7 +161,7 @@ QString ScriptErrorText(const script::ScriptErrorInfo &e)
 
 void ScriptHostPoll()
 {
-    if (g_stopper)
+    if (g_stopper && g_pollDue.exchange(false, std::memory_order_relaxed))
         g_stopper->poll();
 }
 
@@ -211,8 +204,10 @@ void ExecuteScript(const QString &engineName, const QString &scriptText, int scr
     std::thread poller([&done, e = engine.get()] {
         while (!done.load()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            if (!done.load())
+            if (!done.load()) {
+                g_pollDue.store(true, std::memory_order_relaxed);
                 e->requestPoll();
+            }
         }
     });
     auto stopPoller = qScopeGuard([&] {
