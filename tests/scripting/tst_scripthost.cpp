@@ -484,6 +484,18 @@ void TstScriptHost::vornscriptCatalogue()
     QCOMPARE(run(broken, &out, &err), 1);
     QCOMPARE(out, "1\n");
     QVERIFY2(err.contains("Строка: 2 Колонка: ") && err.contains("x = 1 / 0"), qPrintable(err));
+
+    // a copy of the program without VornGen.tlb beside it says so and runs nothing
+    const QString lone = m_dir.filePath("lone");
+    QVERIFY(QDir().mkpath(lone));
+    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/vornscript", lone + "/vornscript"));
+    QProcess p;
+    p.start(lone + "/vornscript", {"--script-id", "1", "--profile", "Демо", "--user", "director", "--password", "director", "--ini", ini});
+    p.waitForFinished(60000);
+    const QString loneErr = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY2(QString::fromUtf8(p.readAllStandardOutput()).contains("Не могу найти VornGen.tlb !"), qPrintable(loneErr));
+    QVERIFY2(!loneErr.contains("Накладных"), qPrintable(loneErr));
 }
 
 QTEST_MAIN(TstScriptHost)
