@@ -14,7 +14,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QInputDialog>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
 #include <QPushButton>
@@ -96,19 +98,30 @@ public:
     TScriptStopper()
     {
         qApp->installEventFilter(this);
-        if (auto *main = qobject_cast<QMainWindow *>(MainWindow())) {
-            m_button = new QPushButton(QStringLiteral("Прервать"));
-            m_button->setObjectName(QStringLiteral("btnStopScript"));
-            m_button->setToolTip(QStringLiteral("Прервать выполнение скрипта (Esc)"));
-            connect(m_button, &QPushButton::clicked, [] { InterruptRunningScript(); });
+        m_button = new QPushButton(QStringLiteral("Прервать"));
+        m_button->setObjectName(QStringLiteral("btnStopScript"));
+        m_button->setToolTip(QStringLiteral("Прервать выполнение скрипта (Esc)"));
+        connect(m_button, &QPushButton::clicked, [] { InterruptRunningScript(); });
+        auto *main = qobject_cast<QMainWindow *>(MainWindow());
+        if (main && main->isVisible() && !main->isMinimized()) {
             main->statusBar()->addPermanentWidget(m_button);
             m_button->show();
+        } else {
+            // a batch run (/RunScript) has no window of its own: a small one to stop it
+            m_window = new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint);
+            m_window->setObjectName(QStringLiteral("frmScriptRunning"));
+            m_window->setWindowTitle(QApplication::applicationName());
+            auto *layout = new QHBoxLayout(m_window);
+            layout->addWidget(new QLabel(QStringLiteral("Выполняется скрипт")));
+            layout->addWidget(m_button);
+            m_window->show();
         }
     }
     ~TScriptStopper() override
     {
         qApp->removeEventFilter(this);
         delete m_button.data();
+        delete m_window.data();
     }
     void poll() { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }
 
@@ -117,7 +130,8 @@ protected:
     // button and Esc; boxes the script opens work as usual.
     bool eventFilter(QObject *watched, QEvent *e) override
     {
-        if (QApplication::activeModalWidget())
+        // window-system events reach the QWindow first and the widget next: judge at the widget
+        if (QApplication::activeModalWidget() || !watched->isWidgetType())
             return false;
         switch (e->type()) {
         case QEvent::KeyPress:
@@ -136,6 +150,7 @@ protected:
 
 private:
     QPointer<QPushButton> m_button;
+    QPointer<QWidget> m_window;       // the stop window of a run without a main window
 };
 
 TScriptStopper *g_stopper = nullptr;
