@@ -47,6 +47,8 @@ private Q_SLOTS:
     void walkReportData();
     void parameters_data() { drivers(); }
     void parameters();
+    void runToFile_data() { drivers(); }
+    void runToFile();
     void bindQueryParams_data() { drivers(); }
     void bindQueryParams();
     void errors_data();
@@ -189,6 +191,35 @@ MsgBox r.Querys(1).RecordCount
     const QStringList texts = runScript("VBScript", vb);
     QCOMPARE(texts, QStringList({"1|OnDate|На дату|1|1|True|True", "0|1990",
                                  QString::number(scalar("select count(*) from Invoices where Paid = 0"))}));
+}
+
+// RunEx prints to a file with the values set through Params, without a prompt;
+// AskParams shows the prompt once and a later Run takes what was confirmed there.
+void TstScriptHost::runToFile()
+{
+    OPEN_SESSION();
+    const QString pdf = m_dir.filePath(driver + "_unpaid.pdf");
+    const QString client = vorn::Database::defaultDatabase()
+                               ->selectValue("select c.Name from Invoices i join Clients c on c.Id = i.ClientId "
+                                             "where i.Paid = 0 order by c.Name")
+                               .toString();
+    DialogScript dialogs;
+    const QString vb = QString(R"(
+Set r = GlobalVornMain.Report("Неоплаченные накладные")
+r.Params("OnDate").Value = DateSerial(2100, 1, 1)
+r.RunEx 3, 1, "%1"
+Set r2 = GlobalVornMain.Report("Неоплаченные накладные")
+MsgBox r2.AskParams & "|" & (r2.Params(1).Value = r.Params(1).Value)
+)").arg(pdf);
+    const QStringList texts = runScript("VBScript", vb);
+    QCOMPARE(dialogs.shown, QStringList({"frmAskMe"}));
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts[0].startsWith("True|"), qPrintable(texts[0]));
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf, "-"});
+    p.waitForFinished(30000);
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    QVERIFY2(text.contains("Неоплаченные накладные") && text.contains(client), qPrintable(text.left(600)));
 }
 
 // BindQueryParams from a dictionary (an empty value binds NULL) and from NewQueryParams
