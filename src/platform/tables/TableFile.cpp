@@ -14,6 +14,12 @@
 #include <QLocale>
 #include <QSaveFile>
 #include <QSet>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+extern "C" {
+#include <paradox.h>
+}
 #include <shapefil.h>
 
 namespace vorn::tables {
@@ -240,6 +246,121 @@ void writeAscii(const Dataset &ds, const QString &fileName, bool delimited)
         throw DataError(QStringLiteral("Не удалось записать файл ") + fileName);
 }
 
+// Paradox through pxlib; null fields are all zero bytes, as Paradox stores them.
+void writeParadox(const Dataset &ds, const QString &fileName)
+{
+    const QVector<Column> cols = planColumns(ds, false);
+    std::vector<QByteArray> names;
+    std::vector<pxfield_t> fields(size_t(std::max<qsizetype>(cols.size(), 1)));
+    for (int f = 0; f < cols.size(); ++f) {
+        const Column &c = cols[f];
+        names.push_back(codepage::toCp1251(c.name).left(25));
+        pxfield_t &pf = fields[size_t(f)];
+        pf.px_fname = names.back().data();
+        pf.px_fdc = 0;
+        switch (c.kind) {
+        case ColKind::Integer: {
+            // beyond 32 bits a whole number goes to a floating column, exact up to 2^53
+            bool wide = false;
+            for (int r = 0; r < ds.recordCount(); ++r) {
+                const QVariant v = ds.valueAt(r, f);
+                if (v.isNull())
+                    continue;
+                const qint64 n = v.toLongLong();
+                if (n > (1LL << 53) || n < -(1LL << 53))
+                    throw DataError(QStringLiteral("Число %1 поля %2 не помещается в таблицу Paradox без потери точности")
+                                        .arg(n).arg(c.name));
+                wide = wide || n > INT_MAX || n <= INT_MIN;
+            }
+            pf.px_ftype = wide ? pxfNumber : pxfLong;
+            pf.px_flen = wide ? 8 : 4;
+            break;
+        }
+        case ColKind::Number: pf.px_ftype = pxfNumber; pf.px_flen = 8; break;
+        case ColKind::Boolean: pf.px_ftype = pxfLogical; pf.px_flen = 1; break;
+        case ColKind::Date: pf.px_ftype = pxfDate; pf.px_flen = 4; break;
+        case ColKind::Time: pf.px_ftype = pxfTime; pf.px_flen = 4; break;
+        case ColKind::DateTime: pf.px_ftype = pxfTimestamp; pf.px_flen = 8; break;
+        case ColKind::Text:
+            if (c.width > 255)
+                throw DataError(QStringLiteral("Значение поля %1 длиннее 255 символов: в таблице оно не поместится").arg(c.name));
+            pf.px_ftype = pxfAlpha;
+            pf.px_flen = c.width;
+            break;
+        }
+    }
+    // the names must outlive the document: they are kept in `names`
+    for (int f = 0; f < cols.size(); ++f)
+        fields[size_t(f)].px_fname = names[size_t(f)].data();
+    const QFileInfo target(fileName);
+    const QString temp = target.absoluteDir().filePath(QStringLiteral(".%1.%2.db").arg(target.completeBaseName()).arg(QCoreApplication::applicationPid()));
+    pxdoc_t *doc = PX_new();
+    if (!doc)
+        throw DataError(QStringLiteral("Не удалось создать файл ") + fileName);
+    // pxlib frees the field list it is given: hand it a malloc'ed copy
+    auto *owned = static_cast<pxfield_t *>(malloc(sizeof(pxfield_t) * fields.size()));
+    for (size_t i = 0; i < fields.size(); ++i) {
+        owned[i] = fields[i];
+        owned[i].px_fname = strdup(fields[i].px_fname);
+    }
+    bool ok = PX_create_file(doc, owned, int(cols.size()), QFile::encodeName(temp).constData(), pxfFileTypNonIndexDB) >= 0;
+    if (ok) {
+        PX_set_targetencoding(doc, "CP1251");
+        PX_set_inputencoding(doc, "CP1251");
+        PX_set_tablename(doc, codepage::toCp1251(target.completeBaseName()).constData());
+    }
+    int recordSize = 0;
+    for (int f = 0; f < cols.size(); ++f)
+        recordSize += fields[size_t(f)].px_flen;
+    QByteArray record(std::max(recordSize, 1), '\0');
+    for (int r = 0; ok && r < ds.recordCount(); ++r) {
+        record.fill('\0');
+        char *at = record.data();
+        for (int f = 0; f < cols.size(); ++f) {
+            const pxfield_t &pf = fields[size_t(f)];
+            const QVariant v = ds.valueAt(r, f);
+            if (!v.isNull()) {
+                switch (pf.px_ftype) {
+                case pxfLong: PX_put_data_long(doc, at, 4, int(v.toLongLong())); break;
+                case pxfNumber: PX_put_data_double(doc, at, 8, v.toDouble()); break;
+                case pxfLogical: PX_put_data_byte(doc, at, 1, v.toBool() ? 1 : 0); break;
+                case pxfDate: {
+                    const QDate d = v.toDate();
+                    PX_put_data_long(doc, at, 4, int(PX_GregorianToSdn(d.year(), d.month(), d.day()) - 1721425));
+                    break;
+                }
+                case pxfTime: PX_put_data_long(doc, at, 4, v.toTime().msecsSinceStartOfDay()); break;
+                case pxfTimestamp: {
+                    const QDateTime dt = v.toDateTime();
+                    const QDate d = dt.date();
+                    const double days = double(PX_GregorianToSdn(d.year(), d.month(), d.day()) - 1721425);
+                    PX_put_data_double(doc, at, 8, days * 86400000.0 + dt.time().msecsSinceStartOfDay());
+                    break;
+                }
+                default: {
+                    QByteArray text = codepage::toCp1251(v.toString());
+                    PX_put_data_alpha(doc, at, pf.px_flen, text.data());
+                    break;
+                }
+                }
+            }
+            at += pf.px_flen;
+        }
+        ok = PX_put_record(doc, record.data()) >= 0;
+    }
+    PX_close(doc);
+    PX_delete(doc);
+    if (!ok) {
+        QFile::remove(temp);
+        throw DataError(QStringLiteral("Не удалось записать файл ") + fileName);
+    }
+    QFile::remove(fileName);
+    if (!QFile::rename(temp, fileName)) {
+        QFile::remove(temp);
+        throw DataError(QStringLiteral("Не удалось записать файл ") + fileName);
+    }
+}
+
 } // namespace
 
 QString AsciiSchemaFileName(const QString &tableFile)
@@ -254,8 +375,7 @@ void WriteTable(const Dataset &dataset, const QString &fileName, TableKind kind,
     case TableKind::DBase: writeDbf(dataset, fileName, false); break;
     case TableKind::FoxPro: writeDbf(dataset, fileName, true); break;
     case TableKind::Ascii: writeAscii(dataset, fileName, delimited); break;
-    case TableKind::Paradox:
-        throw DataError(QStringLiteral("Запись таблиц Paradox не поддерживается"));
+    case TableKind::Paradox: writeParadox(dataset, fileName); break;
     }
 }
 

@@ -1,5 +1,5 @@
 // Writing a dataset to a table file of the desktop database kinds, as a batch copy
-// into a new table did: dBASE and FoxPro tables (Russian Windows code page), ASCII
+// into a new table did: dBASE, FoxPro and Paradox tables (Russian Windows code page), ASCII
 // text fixed-width or delimited with its schema file beside it. Values are written
 // whole: a value a kind cannot hold is an error, never cut short.
 #pragma once

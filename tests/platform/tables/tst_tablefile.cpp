@@ -9,6 +9,9 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+extern "C" {
+#include <paradox.h>
+}
 #include <shapefil.h>
 
 using namespace vorn;
@@ -23,6 +26,7 @@ private Q_SLOTS:
     void dbf();
     void ascii_data();
     void ascii();
+    void paradox();
     void refused();
 
 private:
@@ -110,7 +114,56 @@ void TstTableFile::ascii()
     }
 }
 
-// A text over 254 characters has no place in a dBASE column; Paradox is not written.
+// Paradox read back with pxlib: a whole number beyond 32 bits in a floating column
+// (one beyond 2^53 is refused), the text in the Windows code page, the date, the
+// logical and the null fields.
+void TstTableFile::paradox()
+{
+    const QString file = m_dir.filePath("out.db");
+    QVERIFY_THROWS_EXCEPTION(DataError, WriteTable(*m_table, file, TableKind::Paradox));
+    m_table->first();
+    m_table->edit();
+    m_table->field(0)->setValue(qint64(5000000001LL));
+    m_table->post();
+    WriteTable(*m_table, file, TableKind::Paradox);
+    pxdoc_t *doc = PX_new();
+    QVERIFY(PX_open_file(doc, QFile::encodeName(file).constData()) == 0);
+    QCOMPARE(PX_get_num_records(doc), 2);
+    QCOMPARE(PX_get_num_fields(doc), 6);
+    QCOMPARE(int(PX_get_field(doc, 0)->px_ftype), int(pxfNumber));
+    QCOMPARE(int(PX_get_field(doc, 1)->px_ftype), int(pxfAlpha));
+    QCOMPARE(int(PX_get_field(doc, 4)->px_ftype), int(pxfDate));
+    QByteArray record(1024, '\0');
+    QVERIFY(PX_get_record(doc, 0, record.data()));
+    char *at = record.data();
+    char *text = nullptr;
+    double id = 0;
+    QVERIFY(PX_get_data_double(doc, at, 8, &id) > 0);
+    QCOMPARE(id, 5000000001.0);
+    at += 8;
+    QVERIFY(PX_get_data_alpha(doc, at, PX_get_field(doc, 1)->px_flen, &text) > 0);
+    QCOMPARE(codepage::fromCp1251(QByteArray(text)), QString("Ромашка \"ООО\""));
+    at += PX_get_field(doc, 1)->px_flen;
+    double price = 0;
+    QVERIFY(PX_get_data_double(doc, at, 8, &price) > 0);
+    QCOMPARE(price, 1234.5);
+    at += 8;
+    char paid = 0;
+    QVERIFY(PX_get_data_byte(doc, at, 1, &paid) > 0);
+    QCOMPARE(int(paid), 1);
+    at += 1;
+    long date = 0;
+    QVERIFY(PX_get_data_long(doc, at, 4, &date) > 0);
+    int y, m, d;
+    PX_SdnToGregorian(date + 1721425, &y, &m, &d);
+    QCOMPARE(QDate(y, m, d), QDate(2026, 12, 11));
+    QVERIFY(PX_get_record(doc, 1, record.data()));
+    QCOMPARE(PX_get_data_alpha(doc, record.data() + 8, PX_get_field(doc, 1)->px_flen, &text), 0);  // null
+    PX_close(doc);
+    PX_delete(doc);
+}
+
+// A text over 254 characters has no place in a dBASE column, nor over 255 in Paradox.
 void TstTableFile::refused()
 {
     m_table->appendRecord({qint64(3), QString(300, u'я'), 1.0, true, QDate(2026, 1, 1), 1});
@@ -118,6 +171,7 @@ void TstTableFile::refused()
     QVERIFY_THROWS_EXCEPTION(DataError, WriteTable(*m_table, file, TableKind::DBase));
     QVERIFY(!QFile::exists(file));
     QVERIFY_THROWS_EXCEPTION(DataError, WriteTable(*m_table, m_dir.filePath("p.db"), TableKind::Paradox));
+    QVERIFY(!QFile::exists(m_dir.filePath("p.db")));
 }
 
 QTEST_MAIN(TstTableFile)
