@@ -5,6 +5,7 @@
 #include "platform/core/CodePage.h"
 #include "platform/script/ScriptEngine.h"
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
@@ -52,13 +53,16 @@ QString readScript(const QString &path, bool *ok)
 
 int main(int argc, char **argv)
 {
-    // a batch host needs no display
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
     // catalogue mode: vornscript --script-id N --profile P --user U [--password W] [--ini FILE]
-    if (args.contains(QLatin1String("--script-id"))) {
+    bool catalogueMode = false;
+    for (int i = 1; i < argc; ++i)
+        catalogueMode = catalogueMode || qstrcmp(argv[i], "--script-id") == 0;
+    if (catalogueMode) {
+        // the program's object model and its boxes need widgets, but no display
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        const QStringList args = app.arguments().mid(1);
         CatalogueScriptJob job;
         for (int i = 0; i + 1 < args.size(); i += 2) {
             const QString &k = args[i], &v = args[i + 1];
@@ -78,6 +82,8 @@ int main(int argc, char **argv)
         }
         return runCatalogueScript(job);
     }
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
     QString engineName;
     QString file;
     QStringList scriptArgs;
