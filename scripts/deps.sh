@@ -6,7 +6,7 @@ pkgs=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-declarative-dev qt6-tools-dev
   libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libqt6svg6
   unixodbc-dev tdsodbc odbc-postgresql libsqlite3-dev
-  libfontconfig-dev libqscintilla2-qt6-dev libxlsxwriter-dev libcurl4-openssl-dev libshp-dev libzint-dev
+  libfontconfig-dev libqscintilla2-qt6-dev libxlsxwriter-dev libcurl4-openssl-dev libshp-dev pxlib-dev libzint-dev
   poppler-utils fonts-liberation2 fonts-dejavu
   postgresql python3 python3-openpyxl xvfb xdg-utils openbox xdotool imagemagick qt6-translations-l10n
   python3-reportlab python3-xlsxwriter

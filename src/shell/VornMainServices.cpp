@@ -8,6 +8,7 @@
 #include "database/fPasswrd.h"
 #include "platform/data/Database.h"
 #include "platform/data/DataError.h"
+#include "scripting/fVornActScpSite.h"
 #include "shell/frVornGenAppMDIMain.h"
 
 #include <QCoreApplication>
@@ -94,7 +95,14 @@ void TMainWindowServices::ForgetUserFullName()
         dmVorn()->ForgetUserFullName();
 }
 
-void TMainWindowServices::RunStoredScript(int) {}
+void TMainWindowServices::RunStoredScript(int id)
+{
+    try {
+        ::RunStoredScript(id);
+    } catch (const std::exception &e) {
+        ShowError(QString::fromUtf8(e.what()));
+    }
+}
 void TMainWindowServices::RunImport(int, const QString &) {}
 void TMainWindowServices::StartMessageReceiver() {}
 void TMainWindowServices::ShowCatalogue() { ShowChildForm<TfrmVornMain>(); }

@@ -1003,6 +1003,9 @@ void TstTree::callsOut()
         w.Action(action)->trigger();
     }
     log.texts.removeIf([](const QString &t) { return t.startsWith("Выполнить :"); });
+    // a demo script really runs and shows its one result box; an error box would say "Ошибка: "
+    if (entry == "ExecuteScript" && log.texts.size() == 1 && !log.texts[0].contains("Ошибка: "))
+        log.texts.clear();
     QVERIFY2(log.texts.isEmpty(), qPrintable(log.texts.join('\n')));
     QVariantList expected;
     TVornTreeNode *report = x;

@@ -45,6 +45,9 @@ public:
     virtual void onStateChange(ScriptState) {}
     virtual void onEnterScript() {}
     virtual void onLeaveScript() {}
+    // Called on the engine's thread between statements after requestPoll(): a host
+    // whose thread is busy in the script lets its windows react here (a stop button).
+    virtual void onPoll() {}
     // MsgBox and InputBox of the scripts; the defaults write to standard output and
     // answer OK / the default text, for hosts without a window.
     virtual int messageBox(const QString &prompt, int buttons, const QString &title);
@@ -75,17 +78,33 @@ public:
     virtual ScriptState state() const = 0;
     virtual void close() = 0;
     // The host's way to stop a running script; may be called from any thread.
-    virtual void interrupt() { m_interrupt.store(true); }
+    virtual void interrupt() { m_interrupt.store(true); m_attention.store(true); }
     bool interruptRequested() const { return m_interrupt.load(std::memory_order_relaxed); }
-    void clearInterrupt() { m_interrupt.store(false); }
+    void clearInterrupt() { m_interrupt.store(false); m_pollDue.store(false); m_attention.store(false); }
+    // Asks the running script to call the site's onPoll() soon; any thread.
+    void requestPoll() { m_pollDue.store(true); m_attention.store(true); }
     // Number given to the error a stopped script reports.
     static constexpr int InterruptedError = int(0x80020101);
 
 protected:
-    const std::atomic<bool> *interruptFlag() const { return &m_interrupt; }
+    // Engines watch this flag at loop ends and calls, and then ask takeAttention().
+    const std::atomic<bool> *interruptFlag() const { return &m_attention; }
+    // Runs a requested poll; true when the script is to stop.
+    bool takeAttention()
+    {
+        m_attention.store(false);
+        if (m_pollDue.exchange(false) && site())
+            site()->onPoll();
+        if (!m_interrupt.load())
+            return false;
+        m_attention.store(true);
+        return true;
+    }
 
 private:
-    std::atomic<bool> m_interrupt{false};
+    std::atomic<bool> m_interrupt{false};   // stop asked
+    std::atomic<bool> m_pollDue{false};     // onPoll asked
+    std::atomic<bool> m_attention{false};   // either of them: what running code checks
 };
 
 // Engines by name: "VBScript" and "JScript" (with their usual aliases) are built in;

@@ -1,9 +1,11 @@
 // vornscript: runs a VBScript or JScript file with a WScript object, printing
 // errors as "file(line, column) source: description" and exiting non-zero on them.
 #include "WScriptObject.h"
+#include "tools/vornscript/CatalogueScript.h"
 #include "platform/core/CodePage.h"
 #include "platform/script/ScriptEngine.h"
 #include "platform/core/WorkstationLocale.h"
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -52,6 +54,36 @@ QString readScript(const QString &path, bool *ok)
 
 int main(int argc, char **argv)
 {
+    // catalogue mode: vornscript --script-id N --profile P --user U [--password W] [--ini FILE]
+    bool catalogueMode = false;
+    for (int i = 1; i < argc; ++i)
+        catalogueMode = catalogueMode || qstrcmp(argv[i], "--script-id") == 0;
+    if (catalogueMode) {
+        // the program's object model and its boxes need widgets, but no display
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        vorn::applyWorkstationLocale(&app);
+        const QStringList args = app.arguments().mid(1);
+        CatalogueScriptJob job;
+        for (int i = 0; i + 1 < args.size(); i += 2) {
+            const QString &k = args[i], &v = args[i + 1];
+            if (k == QLatin1String("--script-id")) job.scriptId = v.toInt();
+            else if (k == QLatin1String("--profile")) job.profile = v;
+            else if (k == QLatin1String("--user") || k == QLatin1String("-u")) job.login = v;
+            else if (k == QLatin1String("--password")) job.password = v;
+            else if (k == QLatin1String("--ini")) job.iniFile = v;
+            else {
+                fprintf(stderr, "vornscript: unknown option %s\n", qPrintable(k));
+                return 2;
+            }
+        }
+        if (job.scriptId <= 0 || job.profile.isEmpty()) {
+            fprintf(stderr, "usage: vornscript --script-id N --profile P --user U [--password W] [--ini FILE]\n");
+            return 2;
+        }
+        return runCatalogueScript(job);
+    }
     QCoreApplication app(argc, argv);
     vorn::applyWorkstationLocale(&app);  // numbers and dates read and print as in the program
     QStringList args = app.arguments().mid(1);
@@ -67,7 +99,8 @@ int main(int argc, char **argv)
             continue;
         }
         if (file.isEmpty() && (a == QLatin1String("-h") || a == QLatin1String("--help"))) {
-            fprintf(stdout, "usage: vornscript [--engine VBScript|JScript] script.vbs|script.js [arguments...]\n");
+            fprintf(stdout, "usage: vornscript [--engine VBScript|JScript] script.vbs|script.js [arguments...]\n"
+                            "       vornscript --script-id N --profile P --user U [--password W] [--ini FILE]\n");
             return 0;
         }
         if (file.isEmpty()) file = a;

@@ -356,7 +356,7 @@ struct JScriptEngine::Private {
     Private() : bridge(std::make_unique<Bridge>(&engine))
     {
         engine.installExtensions(QJSEngine::ConsoleExtension);
-        QJSValue fn = engine.evaluate(QString::fromUtf8(prelude));
+        QJSValue fn = engine.evaluate(QString::fromUtf8(prelude), QStringLiteral("prelude"));
         QJSValue pair = fn.call({engine.newQObject(bridge.get()), engine.globalObject()});
         bridge->wrapFn = pair.property(0);
         bridge->arrayFn = pair.property(1);
@@ -368,7 +368,8 @@ struct JScriptEngine::Private {
         if (site) site->onEnterScript();
         QJSValue r = engine.evaluate(code, QString(), startLine + 1);
         if (site) site->onLeaveScript();
-        if (engine.isInterrupted()) engine.setInterrupted(false);
+        const bool interrupted = engine.isInterrupted();
+        if (interrupted) engine.setInterrupted(false);
         if (r.isError()) {
             script::ScriptErrorInfo info;
             const QString kind = r.property(QStringLiteral("name")).toString();
@@ -377,7 +378,19 @@ struct JScriptEngine::Private {
             info.number = num.isNumber() ? num.toInt() : int(info.syntax ? 0x800A03EA : 0x800A138F);
             info.description = r.property(QStringLiteral("message")).toString();
             info.source = info.syntax ? QStringLiteral("Ошибка компиляции Microsoft JScript") : QStringLiteral("Ошибка выполнения Microsoft JScript");
+            if (interrupted) info.number = InterruptedError;
             info.line = std::max(0, r.property(QStringLiteral("lineNumber")).toInt() - 1);
+            // an error raised by a host object is made inside the prelude's traps: the
+            // script's line is the first frame of the stack outside the prelude
+            const QStringList frames = r.property(QStringLiteral("stack")).toString().split(QLatin1Char('\n'));
+            if (frames.value(0).contains(QLatin1String("prelude:")))
+                for (const QString &frame : frames)
+                    if (!frame.contains(QLatin1String("prelude:")) && frame.contains(QLatin1Char(':'))) {
+                        bool ok = false;
+                        const int n = frame.section(QLatin1Char(':'), -1).toInt(&ok);
+                        if (ok && n > 0) info.line = n - 1;
+                        break;
+                    }
             info.column = 0;
             QStringList lines = code.split(QLatin1Char('\n'));
             int local = info.line - startLine;

@@ -147,6 +147,7 @@ bool VBScriptEngine::runProc(Proc *p, Variant *result)
     const QLocale hostLocale = scriptLocale();
     setScriptLocale(m_vm->locale);
     m_vm->interruptFlag = interruptFlag();
+    m_vm->onAttention = [this] { return takeAttention(); };
     if (m_site) m_site->onEnterScript();
     bool ok = true;
     script::ScriptErrorInfo info;

@@ -175,7 +175,7 @@ ScriptObject *Vm::newObject(ClassDef *cls)
 
 void Vm::raiseIfInterrupted() const
 {
-    if (interruptFlag && interruptFlag->load(std::memory_order_relaxed))
+    if (interruptFlag && interruptFlag->load(std::memory_order_relaxed) && stopRequested())
         throw Interrupted{};
 }
 
@@ -591,7 +591,7 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                 case OpJmp: pc = ins.a; break;
                 case OpJmpBack:
                     pc = ins.a;
-                    if (interruptFlag && interruptFlag->load(std::memory_order_relaxed)) throw Interrupted{};
+                    if (interruptFlag && interruptFlag->load(std::memory_order_relaxed) && stopRequested()) throw Interrupted{};
                     break;
                 case OpJmpFalse: {
                     Variant c = std::move(*--sp);
@@ -605,7 +605,7 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                 }
                 case OpCallProc: {
                     // recursion without loops must be stoppable too
-                    if (interruptFlag && interruptFlag->load(std::memory_order_relaxed)) throw Interrupted{};
+                    if (interruptFlag && interruptFlag->load(std::memory_order_relaxed) && stopRequested()) throw Interrupted{};
                     Proc *p = procs[ins.a].get();
                     Variant *args = sp - ins.n;
                     prepareArgs(p, args, ins.n);
@@ -626,7 +626,7 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                     Variant r = callMember(proc, pc - 1, args[-1], ins.a, InvokeMethod | InvokeGet, args, ins.n);
                     for (int i = 0; i <= ins.n; ++i) { Variant x = std::move(*--sp); }
                     if (!(ins.sc & 1)) *sp++ = std::move(r);
-                    if (interruptFlag && interruptFlag->load(std::memory_order_relaxed)) throw Interrupted{};
+                    if (interruptFlag && interruptFlag->load(std::memory_order_relaxed) && stopRequested()) throw Interrupted{};
                     break;
                 }
                 case OpPutMember: {
@@ -706,7 +706,7 @@ Variant Vm::execute(Proc *proc, Variant *base, ScriptObject *me)
                     }
                     if (forContinues(c, base[ins.n], step)) {
                         pc = code[pc].a;
-                        if (interruptFlag && interruptFlag->load(std::memory_order_relaxed)) throw Interrupted{};
+                        if (interruptFlag && interruptFlag->load(std::memory_order_relaxed) && stopRequested()) throw Interrupted{};
                     } else {
                         ++pc;
                     }

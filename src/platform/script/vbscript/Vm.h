@@ -93,6 +93,9 @@ public:
     // ---- host ----
     script::ScriptSite *site = nullptr;             // MsgBox / InputBox
     const std::atomic<bool> *interruptFlag = nullptr;
+    // Asked when the flag is up: true to stop, false when it was only a poll.
+    std::function<bool()> onAttention;
+    bool stopRequested() const { return !onAttention || onAttention(); }
     // Compiles Execute / ExecuteGlobal / Eval text (set by the engine).
     std::function<Proc *(const QString &text, bool expression, Proc *scope)> compileDynamic;
     // Current frame for Execute/Eval (locals of the caller).
