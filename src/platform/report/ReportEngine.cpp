@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QSet>
 #include <cmath>
+#include <limits>
 #include <zint.h>
 
 namespace vorn::report {
@@ -61,7 +62,7 @@ struct Accumulator
     const ExpressionNode *argument = nullptr;
     int feedBand = -1;
     double sum = 0;
-    qint64 isum = 0;
+    __int128 isum = 0;                                // integers summed without wrapping
     bool allInt = true;
     qint64 count = 0;
     ReportValue min, max;
@@ -74,7 +75,12 @@ struct Accumulator
     ReportValue result() const
     {
         switch (kind) {
-        case AggregateKind::Sum: return allInt ? ReportValue(isum) : ReportValue(sum);
+        case AggregateKind::Sum:
+            // a sum of integers beyond 64 bits becomes a floating value, as integer + does
+            if (!allInt) return ReportValue(sum);
+            if (isum > std::numeric_limits<qint64>::max() || isum < std::numeric_limits<qint64>::min())
+                return ReportValue(double(isum));
+            return ReportValue(qint64(isum));
         case AggregateKind::Count: return ReportValue(count);
         case AggregateKind::Average: return count ? ReportValue(sum / double(count)) : ReportValue();
         case AggregateKind::Min: return min;

@@ -71,6 +71,7 @@ private Q_SLOTS:
     void richTextLimits();
     void wrapLongWords_data();
     void wrapLongWords();
+    void integerSumBeyond64Bits();
 
 private:
     QTemporaryDir m_dir;
@@ -791,6 +792,31 @@ void TestReportEngine::richTextLimits()
         QCOMPARE(engine.warnings(), QStringList{QStringLiteral("Форматированный текст \"rt\" показан как простой: ") + refusal});
         QVERIFY2(all.startsWith(html.left(20)), qPrintable(all.left(200)));   // the data as it came
     }
+}
+
+// A sum of integers that leaves the 64-bit range is a floating value, never a
+// wrapped negative one.
+void TestReportEngine::integerSumBeyond64Bits()
+{
+    ReportLayout l = smallPageLayout();
+    l.addBand(BandType::Detail, QStringLiteral("d"), 5).dataSet = QStringLiteral("T");
+    l.addBand(BandType::Summary, QStringLiteral("s"), 5).items.append(expr(QStringLiteral("x"), 0, 0, QStringLiteral("TYPEOF(SUM(T.n))")));
+    l.band(QStringLiteral("s"))->items.append(expr(QStringLiteral("y"), 0, 0, QStringLiteral("SUM(T.n) > 9000000000000000000")));
+    l.band(QStringLiteral("s"))->items.last().geometry.moveTop(5);
+    l.band(QStringLiteral("s"))->height = 10;
+    auto t = std::make_unique<MemoryReportDataSet>(QStringLiteral("T"));
+    t->addField(QStringLiteral("n"), QMetaType(QMetaType::LongLong));
+    t->appendRow({std::numeric_limits<qlonglong>::max()});
+    t->appendRow({qlonglong(2)});
+    ReportEngine engine;
+    engine.setLayout(l);
+    engine.addDataSet(std::move(t));
+    ReportPages pages;
+    QVERIFY2(engine.run(&pages), qPrintable(engine.errorString()));
+    const QStringList texts = pages.bandTexts(0, QStringLiteral("s"));
+    QCOMPARE(texts.size(), 2);
+    QCOMPARE(texts[0], QStringLiteral("FLOAT"));
+    QCOMPARE(texts[1], ReportValue(true).toString());   // not wrapped round to a negative
 }
 
 // Word wrap, the plain way: words while they fit, a word wider than the line cut
