@@ -3,7 +3,7 @@
 #   fuzz/build.sh [vbscript|report]          (both when no argument is given)
 #   fuzz/out/fuzz_vbscript_parser -max_total_time=300 fuzz/corpus   (lexer, parser, compiler)
 #   fuzz/out/fuzz_vbscript_run -max_total_time=300 fuzz/corpus      (the machine, with a watchdog)
-#   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+#   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=fuzz/report_layout.supp \
 #     fuzz/out/fuzz_report_layout -dict=fuzz/report_layout.dict -timeout=30 -max_total_time=900 \
 #     fuzz/corpus-report                                            (layout reader, expressions, engine, text export)
 set -e
@@ -66,7 +66,8 @@ platform/report/ReportPdf.cpp platform/report/ReportEngine.h platform/report/Rep
   clang++ $flags -fsanitize=fuzzer "$here/fuzz_report_layout.cpp" $objs -o "$out/fuzz_report_layout" \
     $(pkg-config --libs $qt xlsxwriter fontconfig) -lzint -lpthread
   echo "built $out/fuzz_report_layout"
-  # seed corpus: the layouts of the tests, the benchmarks and the demo catalogue
-  cp "$here"/../tests/platform/report/data/*.vrl "$here"/../bench/report/*.vrl "$here"/../sql/demo/layouts/*.xml \
-    "$here/corpus-report/" 2>/dev/null || true
+  # seed corpus: our own seed over the harness's data, the layouts of the tests,
+  # the benchmarks and the demo catalogue
+  cp "$here"/seeds/*.vrl "$here"/../tests/platform/report/data/*.vrl "$here"/../bench/report/*.vrl \
+    "$here"/../sql/demo/layouts/*.xml "$here/corpus-report/" 2>/dev/null || true
 fi
