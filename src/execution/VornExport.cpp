@@ -543,11 +543,29 @@ QString ExportToExcel(QWidget *window, const QString &fileName)
 
 namespace {
 
-int textWidth(const Field *f)
+QString textCell(const Field *f, const QVariant &v, bool *right);
+
+// Longest text a column without a declared size is given room for.
+constexpr int maxUndeclaredWidth = 255;
+
+int textWidth(Dataset *ds, const Field *f)
 {
     int w;
     switch (f->dataType()) {
-    case vorn::ftString: case vorn::ftFixedChar: case vorn::ftWideString: w = f->size() + 1; break;
+    case vorn::ftString: case vorn::ftFixedChar: case vorn::ftWideString:
+        if (f->size() > 0) {
+            w = f->size() + 1;
+            break;
+        }
+        // the driver declares no size (SQLite expressions, PostgreSQL text): as
+        // if the longest value had been declared
+        w = 0;
+        for (int r = 0, n = ds->recordCount(); r < n && w < maxUndeclaredWidth; ++r) {
+            bool right = false;
+            w = std::max(w, int(textCell(f, ds->valueAt(r, f->index()), &right).size()));
+        }
+        w = std::min(w, maxUndeclaredWidth) + 1;
+        break;
     case vorn::ftSmallint: w = 6; break;
     case vorn::ftInteger: case vorn::ftAutoInc: w = 11; break;
     case vorn::ftFloat: w = 18; break;
@@ -610,7 +628,7 @@ void WriteDataSetText(Dataset *ds, const TParamAskMeList *params, const QString 
     for (int i = 0; i < ds->fieldCount(); ++i)
         if (ds->field(i)->isVisible()) {
             fields << ds->field(i);
-            widths << textWidth(ds->field(i));
+            widths << textWidth(ds, ds->field(i));
         }
     QStringList head, dash;
     for (int j = 0; j < fields.size(); ++j) {

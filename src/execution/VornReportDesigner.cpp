@@ -215,6 +215,7 @@ void TReportDesignerDialog::Generate(TReportForm *form, ReportPages *pages, bool
         return true;
     });
     engine.setProgressive(progressive);
+    engine.setStrictNames(StrictNames);
     QPointer<ReportPages> guard(pages);
     if (progressive) {
         // the preview shows progress and may be closed while the pages are made

@@ -59,6 +59,7 @@ public:
 
     QString DefaultDatabaseName = QStringLiteral("dbMain");
     bool PrintIfEmpty = true;
+    bool StrictNames = false;  // batch runs: a name no dataset has fails the run (see ReportEngine)
     std::function<void(TReportForm *form)> OnAfterReportLoaded;
     std::function<void(vorn::Dataset *dataset)> OnBeforeOpenDataset;
 

@@ -130,6 +130,12 @@ void LinkMaster(QObject *owner, Dataset *dataset, TQueryList *queries)
 {
     if (!queries)
         return;
+    // A master leads and never follows another master: were the second linked to
+    // the first, a reopen would link the first to the second as well, and two
+    // masters leading each other re-query each other for ever.
+    for (int i = 0; i < queries->Count(); ++i)
+        if (queries->Items(i)->IsMaster && queries->Items(i)->QueryShortName.compare(dataset->objectName(), Qt::CaseInsensitive) == 0)
+            return;
     for (int i = 0; i < queries->Count(); ++i) {
         const TQueryListItem *it = queries->Items(i);
         if (!it->IsMaster || it->QueryShortName.compare(dataset->objectName(), Qt::CaseInsensitive) == 0)

@@ -7,6 +7,7 @@
 #include "platform/core/CodePage.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/Dataset.h"
+#include "platform/report/ReportText.h"
 
 #include <QCheckBox>
 #include <QMdiArea>
@@ -47,8 +48,10 @@ void TfrmVornBLOBtxt::Reload()
         m_text->setPlainText(value);
     else if (value.trimmed().startsWith(QLatin1String("{\\rtf")))
         m_text->setPlainText(RtfToPlainText(value));
-    else
+    else if (vorn::report::richTextRefusal(value).isEmpty())
         m_text->setHtml(value);
+    else
+        m_text->setPlainText(value);  // markup the rich-text layout would take minutes or crash on
 }
 
 QString RtfToPlainText(const QString &rtf)

@@ -65,7 +65,11 @@ def dataset(cls, name, sql=None, master=None, source_of=None, fields=()):
 
 def layout(title, datasets, bands, landscape=False):
     return ('<?xml version="1.0" encoding="UTF-8"?>\n'
-            '<!-- Layout of the demo report %s; written by make_layouts.py, edit that script. -->\n'
+            '<!-- Layout of the demo report %s; written by make_layouts.py, edit that script.\n'
+            '     A catalogue layout: its datasets (Query1, ...) take their SQL, parameters and master links\n'
+            '     from the catalogue\'s queries of the report when it runs (in the program, or by vornreport\n'
+            '     given the report\'s Id). The SQL stored here is a placeholder: rendered alone as a file,\n'
+            '     the layout fails with "Неизвестное имя ...". -->\n'
             '<VornReport version="1" title=%s>\n'
             ' <Page paper="A4" orientation="%s" marginLeft="15" marginTop="10" marginRight="10" marginBottom="10" columns="1"/>\n'
             ' <Font family="Arial" size="9"/>\n'

@@ -84,6 +84,20 @@ qint64 Query::execSql()
 
 void Query::setMasterSource(DataSource *master)
 {
+    // A dataset that leads itself, directly or through others, would re-query
+    // itself from its own re-query until the stack runs out: refuse the link.
+    QStringList chain{objectName()};
+    for (DataSource *s = master; s && s->dataset(); ) {
+        Dataset *d = s->dataset();
+        chain << d->objectName();
+        if (d == this)
+            throw DataError(chain.size() == 2
+                                ? QStringLiteral("Набор данных \"%1\" не может быть главным для самого себя").arg(objectName())
+                                : QStringLiteral("Главные наборы данных ссылались бы друг на друга по кругу: %1")
+                                      .arg(chain.join(QStringLiteral(" → "))));
+        auto *q = qobject_cast<Query *>(d);
+        s = q && chain.size() <= 10000 ? q->masterSource() : nullptr;
+    }
     for (const auto &c : m_masterLinks)
         disconnect(c);
     m_masterLinks.clear();

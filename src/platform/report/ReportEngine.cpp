@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QSet>
 #include <cmath>
+#include <limits>
 #include <zint.h>
 
 namespace vorn::report {
@@ -49,6 +50,7 @@ struct BandRt
     QList<int> feedAggregates;                        // Detail: accumulators fed by each record
     int detailNumber = 0;
     int detailOf = -1;                                // GroupHeader / GroupFooter: the detail band
+    int up = -1;                                      // SubDetail: its master band; Child: its parent band
     int groupHeader = -1;                             // GroupFooter: its header
     ReportValue groupValue;
 };
@@ -60,7 +62,7 @@ struct Accumulator
     const ExpressionNode *argument = nullptr;
     int feedBand = -1;
     double sum = 0;
-    qint64 isum = 0;
+    __int128 isum = 0;                                // integers summed without wrapping
     bool allInt = true;
     qint64 count = 0;
     ReportValue min, max;
@@ -73,7 +75,12 @@ struct Accumulator
     ReportValue result() const
     {
         switch (kind) {
-        case AggregateKind::Sum: return allInt ? ReportValue(isum) : ReportValue(sum);
+        case AggregateKind::Sum:
+            // a sum of integers beyond 64 bits becomes a floating value, as integer + does
+            if (!allInt) return ReportValue(sum);
+            if (isum > std::numeric_limits<qint64>::max() || isum < std::numeric_limits<qint64>::min())
+                return ReportValue(double(isum));
+            return ReportValue(qint64(isum));
         case AggregateKind::Count: return ReportValue(count);
         case AggregateKind::Average: return count ? ReportValue(sum / double(count)) : ReportValue();
         case AggregateKind::Min: return min;
@@ -91,6 +98,9 @@ struct BandContent
 };
 
 struct Cancelled {};
+
+// Sub-details print inside their master's walk, one call level per nesting level.
+constexpr int maxSubDetailNesting = 64;
 
 
 } // namespace
@@ -110,10 +120,13 @@ struct ReportEngine::Private : public ExpressionContext
     QString error;
     QStringList warnings;
     QSet<QString> warned;
+    bool strictNames = false;
+    QStringList unknownNames;                         // names no dataset had, in order of first use
 
     // --- per run --------------------------------------------------------------
     ReportPages *pages = nullptr;
     std::vector<BandRt> bands;
+    QHash<QString, int> bandByName;                   // lower-case name: the first band of that name
     std::vector<Accumulator> accs;
     QHash<QString, QPair<ReportDataSet *, int>> resolveCache;
     QHash<ReportDataSet *, QVector<QVariant>> snapshots;   // rows shown while group footers print
@@ -170,8 +183,11 @@ struct ReportEngine::Private : public ExpressionContext
                         ds = d;
                         break;
                     }
-            if (field < 0 || !ds)
+            if (field < 0 || !ds) {
+                if (!unknownNames.contains(name, Qt::CaseInsensitive))
+                    unknownNames.append(name);
                 return false;
+            }
             // bare names depend on the current dataset and are not cached
             if (dot > 0)
                 it = resolveCache.insert(name, {ds, field});
@@ -223,13 +239,7 @@ struct ReportEngine::Private : public ExpressionContext
     }
 
     // --- preparation ------------------------------------------------------------
-    int bandIndex(const QString &name) const
-    {
-        for (int i = 0; i < int(bands.size()); ++i)
-            if (bands[i].band->name.compare(name, Qt::CaseInsensitive) == 0)
-                return i;
-        return -1;
-    }
+    int bandIndex(const QString &name) const { return bandByName.value(name.toLower(), -1); }
 
     PageFont pageFont(const ReportItem &it) const
     {
@@ -286,7 +296,7 @@ struct ReportEngine::Private : public ExpressionContext
                 if (ds.isEmpty() || b.dataSet->name().compare(ds, Qt::CaseInsensitive) != 0)
                     continue;
                 int depth = 0;
-                for (int m = i; m >= 0 && bands[m].band->type == BandType::SubDetail; m = bandIndex(bands[m].band->masterBand))
+                for (int m = i; m >= 0 && bands[m].band->type == BandType::SubDetail; m = bands[m].up)
                     ++depth;
                 if (depth > bestDepth) {
                     best = i;
@@ -301,8 +311,10 @@ struct ReportEngine::Private : public ExpressionContext
         case BandType::Detail: case BandType::SubDetail: return ownerBand;
         case BandType::GroupHeader: case BandType::GroupFooter: return o.detailOf;
         case BandType::Child: {
-            const int p = bandIndex(o.band->parentBand);
-            return p >= 0 && p != ownerBand ? feedBandFor(QStringList(), p) : mainDetail;
+            int p = o.up;                             // the first parent that is not a child band decides
+            while (p >= 0 && bands[p].band->type == BandType::Child)
+                p = bands[p].up;
+            return p >= 0 ? feedBandFor(QStringList(), p) : mainDetail;
         }
         default: return mainDetail;
         }
@@ -369,6 +381,9 @@ struct ReportEngine::Private : public ExpressionContext
         overlayBands.clear();
         QList<ReportBand> &lb = layout.bands();
         bands.resize(lb.size());
+        bandByName.clear();
+        for (int i = int(lb.size()) - 1; i >= 0; --i)  // the first of equal names wins
+            bandByName.insert(lb[i].name.toLower(), i);
         for (int i = 0; i < lb.size(); ++i) {
             BandRt &b = bands[i];
             b.band = &lb[i];
@@ -416,7 +431,8 @@ struct ReportEngine::Private : public ExpressionContext
                     return false;
                 }
                 bands[m].subDetails.append(i);
-                if (b.dataSet && bands[m].dataSet && !b.dataSet->master())
+                b.up = m;
+                if (b.dataSet && bands[m].dataSet && b.dataSet != bands[m].dataSet && !b.dataSet->master())
                     b.dataSet->setMaster(bands[m].dataSet);
             } else if (rb.type == BandType::GroupHeader) {
                 const int d = rb.detailBand.isEmpty() ? mainDetail : bandIndex(rb.detailBand);
@@ -434,6 +450,7 @@ struct ReportEngine::Private : public ExpressionContext
                     return false;
                 }
                 bands[p].children.append(i);
+                b.up = p;
             }
         }
         for (int i = 0; i < int(bands.size()); ++i) {
@@ -450,6 +467,8 @@ struct ReportEngine::Private : public ExpressionContext
             BandRt &d = bands[b.detailOf];
             d.footers[d.groups.indexOf(h)] = i;
         }
+        if (!checkBandTree())
+            return false;
         for (int i = 0; i < int(bands.size()); ++i)
             bindAggregates(i);
         // master links a layout states through its data sources
@@ -460,7 +479,89 @@ struct ReportEngine::Private : public ExpressionContext
             for (const LayoutDataSet &s : layout.dataSets())
                 if (s.name.compare(lds.masterSource, Qt::CaseInsensitive) == 0) src = &s;
             ReportDataSet *m = src ? findDataSet(src->dataSet.isEmpty() ? src->name : src->dataSet) : nullptr;
-            if (ds && m && ds != m) ds->setMaster(m);
+            if (ds && m && ds == m) {
+                error = QStringLiteral("Набор данных \"%1\" указан главным для самого себя").arg(ds->name());
+                return false;
+            }
+            if (ds && m) ds->setMaster(m);
+        }
+        return checkMasterChains();
+    }
+
+    /*
+    ** Sub-details hang off their master bands and child bands off their parents,
+    ** and a run follows these links by calling itself: a cycle among them would
+    ** never end, and a sub-detail reading the dataset of a band it nests in would
+    ** rewind that band's cursor for ever. Depths are found once per band by
+    ** climbing to the first band already measured, so the check is linear.
+    */
+    bool checkBandTree()
+    {
+        const int n = int(bands.size());
+        std::vector<int> depth(n, -1);                // sub-detail levels above the band; -1 not yet known
+        std::vector<char> onPath(n, 0);
+        std::vector<int> path;
+        for (int i = 0; i < n; ++i) {
+            path.clear();
+            int at = i;
+            while (at >= 0 && depth[at] < 0) {
+                if (onPath[at]) {
+                    const ReportBand &rb = *bands[at].band;
+                    error = rb.type == BandType::Child
+                        ? QStringLiteral("Полоса \"%1\": дочерние полосы ссылаются друг на друга по кругу").arg(rb.name)
+                        : QStringLiteral("Полоса \"%1\": подчинённые полосы ссылаются друг на друга по кругу").arg(rb.name);
+                    return false;
+                }
+                onPath[at] = 1;
+                path.push_back(at);
+                at = bands[at].up;
+            }
+            int d = at >= 0 ? depth[at] : -1;
+            for (auto it = path.rbegin(); it != path.rend(); ++it) {
+                onPath[*it] = 0;
+                d = bands[*it].band->type == BandType::SubDetail ? d + 1 : qMax(d, 0);
+                depth[*it] = d;
+                if (d > maxSubDetailNesting) {
+                    error = QStringLiteral("Полоса \"%1\": подчинённые полосы вложены глубже %2 уровней")
+                                .arg(bands[*it].band->name).arg(maxSubDetailNesting);
+                    return false;
+                }
+            }
+        }
+        for (int i = 0; i < n; ++i) {
+            const BandRt &b = bands[i];
+            if (b.band->type != BandType::SubDetail || !b.dataSet)
+                continue;
+            for (int m = b.up; m >= 0; m = bands[m].band->type == BandType::SubDetail ? bands[m].up : -1)
+                if (bands[m].dataSet == b.dataSet) {
+                    error = QStringLiteral("Полоса \"%1\": набор данных \"%2\" уже читает главная полоса \"%3\"")
+                                .arg(b.band->name, b.dataSet->name(), bands[m].band->name);
+                    return false;
+                }
+        }
+        return true;
+    }
+
+    // A dataset that leads itself, directly or through others, would be reopened
+    // by its own reopening.
+    bool checkMasterChains()
+    {
+        for (ReportDataSet *d : std::as_const(dataSets)) {
+            QList<ReportDataSet *> chain{d};
+            QSet<ReportDataSet *> seen{d};
+            for (ReportDataSet *m = d->master(); m; m = m->master()) {
+                if (seen.contains(m)) {
+                    QStringList names;
+                    for (ReportDataSet *c : std::as_const(chain)) names << c->name();
+                    names << m->name();
+                    error = m == d && chain.size() == 1
+                        ? QStringLiteral("Набор данных \"%1\" указан главным для самого себя").arg(d->name())
+                        : QStringLiteral("Главные наборы данных ссылаются друг на друга по кругу: %1").arg(names.join(QStringLiteral(" → ")));
+                    return false;
+                }
+                chain.append(m);
+                seen.insert(m);
+            }
         }
         return true;
     }
@@ -469,12 +570,14 @@ struct ReportEngine::Private : public ExpressionContext
     {
         // masters first, so a detail's parameters see its master's first row
         QList<ReportDataSet *> order;
-        std::function<void(ReportDataSet *)> add = [&](ReportDataSet *d) {
-            if (order.contains(d)) return;
-            if (d->master()) add(d->master());
-            order.append(d);
-        };
-        for (ReportDataSet *d : std::as_const(dataSets)) add(d);
+        QSet<ReportDataSet *> ordered;
+        for (ReportDataSet *d : std::as_const(dataSets)) {
+            QList<ReportDataSet *> chain;
+            for (ReportDataSet *m = d; m && !ordered.contains(m); m = m->master())
+                chain.prepend(m);
+            order += chain;
+            for (ReportDataSet *m : std::as_const(chain)) ordered.insert(m);
+        }
         for (ReportDataSet *d : std::as_const(order)) {
             QString err;
             if (beforeOpen && !beforeOpen(*d, &err)) {
@@ -640,7 +743,10 @@ struct ReportEngine::Private : public ExpressionContext
             if (it.type == ItemType::RichText) {
                 const QString html = it.expression.isEmpty() ? it.text : evalChecked(rt.expr).toString();
                 double h = 0;
-                const QList<TextRun> runs = layoutRichText(html, pageFont(it), it.color.rgba(), r.width(), &h);
+                QString refusal;
+                const QList<TextRun> runs = layoutRichText(html, pageFont(it), it.color.rgba(), r.width(), &h, &refusal);
+                if (!refusal.isEmpty())
+                    warn(QStringLiteral("Форматированный текст \"%1\" показан как простой: %2").arg(it.name, refusal));
                 if (it.autoHeight && (h > r.height() || rb.canShrink)) r.setHeight(h);
                 if (it.background.isValid()) {
                     PageItem bg;
@@ -993,9 +1099,25 @@ struct ReportEngine::Private : public ExpressionContext
         rest->height = qMax(restBottom, c.height - h);
     }
 
-    // Print a band in the body of the page, moving on or splitting as needed.
-    // extraNeeded: space that must be left under it (a group header keeps its first row).
+    // Print a band and then its child bands, each followed by its own children.
+    // extraNeeded: space that must be left under the band (a group header keeps its first row).
     bool printBand(int bandIdx, double extraNeeded = 0)
+    {
+        if (!printOneBand(bandIdx, extraNeeded))
+            return false;
+        // a stack, not recursion: a long chain of child bands stays off the call stack
+        QList<int> pending(bands[bandIdx].children.crbegin(), bands[bandIdx].children.crend());
+        while (!pending.isEmpty()) {
+            const int ch = pending.takeLast();
+            if (printOneBand(ch, 0))
+                for (auto it = bands[ch].children.crbegin(); it != bands[ch].children.crend(); ++it)
+                    pending.append(*it);
+        }
+        return true;
+    }
+
+    // Print one band in the body of the page, moving on or splitting as needed.
+    bool printOneBand(int bandIdx, double extraNeeded)
     {
         BandRt &b = bands[bandIdx];
         ReportBand &rb = *b.band;
@@ -1039,8 +1161,6 @@ struct ReportEngine::Private : public ExpressionContext
         pageHasBody = true;
         for (int slot : std::as_const(b.bandAggregates))
             accs[slot].reset();
-        for (int ch : std::as_const(b.children))
-            printBand(ch);
         return true;
     }
 
@@ -1300,6 +1420,8 @@ void ReportEngine::removeDataSet(const QString &name)
 void ReportEngine::setBeforeOpenDataSet(BeforeOpenHook hook) { d->beforeOpen = std::move(hook); }
 void ReportEngine::setBeforeBandPrint(BeforePrintHook hook) { d->beforePrint = std::move(hook); }
 void ReportEngine::setProgressive(bool on) { d->progressive = on; }
+void ReportEngine::setStrictNames(bool on) { d->strictNames = on; }
+QStringList ReportEngine::unknownNames() const { return d->unknownNames; }
 void ReportEngine::cancel() { d->cancelled = true; }
 bool ReportEngine::isCancelled() const { return d->cancelled; }
 bool ReportEngine::isRunning() const { return d->running; }
@@ -1317,6 +1439,7 @@ bool ReportEngine::run(ReportPages *pages)
     d->error.clear();
     d->warnings.clear();
     d->warned.clear();
+    d->unknownNames.clear();
     d->lastProgress = -1;
     d->sinceEvents.start();
     pages->clear();
@@ -1339,6 +1462,12 @@ bool ReportEngine::run(ReportPages *pages)
                 d->pass = 1;
             }
             d->generate();
+            if (d->strictNames && !d->unknownNames.isEmpty()) {
+                d->error = d->unknownNames.size() == 1
+                    ? QStringLiteral("Неизвестное имя %1: в наборах данных отчёта нет такого поля").arg(d->unknownNames.first())
+                    : QStringLiteral("Неизвестные имена: %1: в наборах данных отчёта нет таких полей").arg(d->unknownNames.join(QStringLiteral(", ")));
+                ok = false;
+            }
         } catch (const Cancelled &) {
             if (d->error.isEmpty())
                 d->error = QStringLiteral("Формирование отчёта прервано");

@@ -55,6 +55,9 @@ public:
     // Let the event loop run while generating so a preview can show the first
     // pages and a cancel button can be pressed.
     void setProgressive(bool on);
+    // Batch runs: a name that no dataset has (an unknown dataset or field) fails
+    // the run instead of printing its error marker on the page.
+    void setStrictNames(bool on);
 
     // Generate into pages (cleared first). False on error or cancel; see errorString().
     bool run(ReportPages *pages);
@@ -63,6 +66,7 @@ public:
     bool isRunning() const;
     QString errorString() const;
     QStringList warnings() const;                     // expression errors met while printing, once each
+    QStringList unknownNames() const;                 // names no dataset had, in order of first use
 
 Q_SIGNALS:
     void dataSetsOpened();                            // data fetched, pages start now

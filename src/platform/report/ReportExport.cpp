@@ -170,13 +170,33 @@ constexpr double gridCharWidth = 2.0;   // mm per character cell
 constexpr double gridLineHeight = 4.2;  // mm per text line
 }
 
+namespace {
+
+// The horizontal extent of a text on the grid: the paper's width bounds it, so a
+// text placed beyond the page (or at a position no page has) lands at its edge
+// instead of asking for a line of billions of characters.
+bool textSpan(const PageItem &it, const ReportPage &page, double *left, double *right)
+{
+    const QRectF r = it.rect;
+    if (!std::isfinite(r.left()) || !std::isfinite(r.right()) || !std::isfinite(r.top()))
+        return false;
+    const double width = std::isfinite(page.size.width()) ? qBound(0.0, page.size.width(), 100000.0) : 0.0;
+    *left = qBound(0.0, r.left(), width);
+    *right = qBound(*left, r.right(), width);
+    return true;
+}
+
+} // namespace
+
 QString pagesToText(const ReportPages &pages)
 {
     // the grid starts at the leftmost text of the report, not at the paper's edge
     double minLeft = 1e9;
     for (int pi = 0; pi < pages.pageCount(); ++pi)
-        for (const PageItem &it : pages.page(pi).items)
-            if (it.kind == PageItem::Text && !it.text.isEmpty()) minLeft = qMin(minLeft, it.rect.left());
+        for (const PageItem &it : pages.page(pi).items) {
+            double l, r;
+            if (it.kind == PageItem::Text && !it.text.isEmpty() && textSpan(it, pages.page(pi), &l, &r)) minLeft = qMin(minLeft, l);
+        }
     if (minLeft > 1e8) minLeft = 0;
     QString out;
     struct Piece
@@ -191,13 +211,14 @@ QString pagesToText(const ReportPages &pages)
         // and rows follow one another so lines at different heights never collide
         QVector<Piece> pieces;
         for (const PageItem &it : pages.page(pi).items) {
-            if (it.kind != PageItem::Text || it.text.isEmpty()) continue;
+            double left, right;
+            if (it.kind != PageItem::Text || it.text.isEmpty() || !textSpan(it, pages.page(pi), &left, &right)) continue;
             const QStringList lines = it.lines.isEmpty() ? it.text.split(u'\n') : it.lines;
-            const double lh = it.lineHeight > 0 ? it.lineHeight : gridLineHeight;
+            const double lh = it.lineHeight > 0 && std::isfinite(it.lineHeight) ? it.lineHeight : gridLineHeight;
             for (int li = 0; li < lines.size(); ++li) {
                 const QString s = lines.at(li).trimmed();
                 if (!s.isEmpty())
-                    pieces.append({it.rect.top() + li * lh, it.rect.left() - minLeft, it.rect.right() - minLeft, Qt::Alignment(it.alignment), s});
+                    pieces.append({it.rect.top() + li * lh, left - minLeft, right - minLeft, Qt::Alignment(it.alignment), s});
             }
         }
         std::stable_sort(pieces.begin(), pieces.end(), [](const Piece &a, const Piece &b) { return a.top < b.top; });

@@ -36,6 +36,8 @@
 #include <QSet>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <climits>
+#include <cmath>
 
 namespace vorn::report {
 
@@ -162,6 +164,13 @@ struct LoadError
     QString message;
 };
 
+// Sizes and positions beyond ten metres are no page's: refused as damage.
+constexpr double maxMm = 10000;
+constexpr double maxFontSize = 1000;                  // points
+constexpr double maxPen = 100;                        // mm
+constexpr int maxColumns = 100;
+constexpr int maxPrintCount = 10000000;
+
 // Attribute access that remembers which names were understood, so the rest can
 // be kept as unknown.
 class Attrs
@@ -174,7 +183,9 @@ public:
         m_used.insert(n);
         return m_a.hasAttribute(n) ? m_a.value(n).toString() : def;
     }
-    double num(const QString &n, double def)
+    // Numbers outside [lo, hi] (NaN and infinities included) mean a damaged
+    // document: carried on, they would overflow conversions and allocations later.
+    double num(const QString &n, double def, double lo, double hi)
     {
         m_used.insert(n);
         if (!m_a.hasAttribute(n))
@@ -183,8 +194,12 @@ public:
         const double v = m_a.value(n).toDouble(&ok);
         if (!ok)
             throw LoadError{QStringLiteral("неверное число в атрибуте \"%1\": \"%2\"").arg(n, m_a.value(n).toString())};
+        if (!std::isfinite(v) || v < lo || v > hi)
+            throw LoadError{QStringLiteral("недопустимое значение атрибута \"%1\": \"%2\" (допустимо от %3 до %4)")
+                                .arg(n, m_a.value(n).toString(), QString::number(lo, 'g', 10), QString::number(hi, 'g', 10))};
         return v;
     }
+    int integer(const QString &n, int def, int lo, int hi) { return int(num(n, def, lo, hi)); }
     bool flag(const QString &n, bool def)
     {
         m_used.insert(n);
@@ -281,7 +296,7 @@ ReportFont readFont(QXmlStreamReader &r, const ReportFont &base)
     Attrs a(r.attributes());
     ReportFont f = base;
     f.family = a.str(QStringLiteral("family"), f.family);
-    f.size = a.num(QStringLiteral("size"), f.size);
+    f.size = a.num(QStringLiteral("size"), f.size, 0, maxFontSize);
     f.bold = a.flag(QStringLiteral("bold"), f.bold);
     f.italic = a.flag(QStringLiteral("italic"), f.italic);
     f.underline = a.flag(QStringLiteral("underline"), f.underline);
@@ -350,8 +365,8 @@ ReportItem readItem(QXmlStreamReader &r)
     if (!ReportLayout::itemTypeFromName(type, &it.type))
         throw LoadError{QStringLiteral("неизвестный вид элемента \"%1\"").arg(type)};
     it.name = a.str(QStringLiteral("name"));
-    it.geometry = QRectF(a.num(QStringLiteral("left"), 0), a.num(QStringLiteral("top"), 0),
-                         a.num(QStringLiteral("width"), 20), a.num(QStringLiteral("height"), 5));
+    it.geometry = QRectF(a.num(QStringLiteral("left"), 0, -maxMm, maxMm), a.num(QStringLiteral("top"), 0, -maxMm, maxMm),
+                         a.num(QStringLiteral("width"), 20, 0, maxMm), a.num(QStringLiteral("height"), 5, 0, maxMm));
     it.displayFormat = a.str(QStringLiteral("format"));
     const QString sys = a.str(QStringLiteral("system"));
     if (!sys.isEmpty() && !ReportLayout::systemDataFromName(sys, &it.systemData))
@@ -362,10 +377,10 @@ ReportItem readItem(QXmlStreamReader &r)
     it.wordWrap = a.flag(QStringLiteral("wordWrap"), it.wordWrap);
     it.autoHeight = a.flag(QStringLiteral("autoHeight"), it.autoHeight);
     it.frame = parseFrame(a.str(QStringLiteral("frame")));
-    it.frameWidth = a.num(QStringLiteral("frameWidth"), it.frameWidth);
+    it.frameWidth = a.num(QStringLiteral("frameWidth"), it.frameWidth, 0, maxPen);
     it.frameColor = a.color(QStringLiteral("frameColor"), it.frameColor);
-    it.penWidth = a.num(QStringLiteral("penWidth"), it.penWidth);
-    it.radius = a.num(QStringLiteral("radius"), it.radius);
+    it.penWidth = a.num(QStringLiteral("penWidth"), it.penWidth, 0, maxPen);
+    it.radius = a.num(QStringLiteral("radius"), it.radius, 0, maxMm);
     it.keepAspect = a.flag(QStringLiteral("keepAspect"), it.keepAspect);
     it.barcodeType = a.str(QStringLiteral("barcode"), it.barcodeType);
     it.barcodeShowText = a.flag(QStringLiteral("barcodeText"), it.barcodeShowText);
@@ -396,9 +411,7 @@ ReportBand readBand(QXmlStreamReader &r)
     if (!ReportLayout::bandTypeFromName(type, &b.type))
         throw LoadError{QStringLiteral("неизвестный вид полосы \"%1\"").arg(type)};
     b.name = a.str(QStringLiteral("name"));
-    b.height = a.num(QStringLiteral("height"), b.height);
-    if (b.height < 0 || b.height > 10000)
-        throw LoadError{QStringLiteral("недопустимая высота полосы \"%1\": %2").arg(b.name).arg(b.height)};
+    b.height = a.num(QStringLiteral("height"), b.height, 0, maxMm);
     b.dataSet = a.str(QStringLiteral("dataSet"));
     b.masterBand = a.str(QStringLiteral("master"));
     b.detailBand = a.str(QStringLiteral("detail"));
@@ -415,7 +428,7 @@ ReportBand readBand(QXmlStreamReader &r)
     b.printOnBottom = a.flag(QStringLiteral("printOnBottom"), false);
     b.printOnFirstPage = a.flag(QStringLiteral("printOnFirstPage"), true);
     b.printOnLastPage = a.flag(QStringLiteral("printOnLastPage"), true);
-    b.printCount = int(a.num(QStringLiteral("printCount"), -1));
+    b.printCount = a.integer(QStringLiteral("printCount"), -1, -1, maxPrintCount);
     b.printCondition = a.str(QStringLiteral("condition"));
     b.background = a.color(QStringLiteral("background"), QColor());
     a.finish(&b.unknown);
@@ -439,7 +452,7 @@ LayoutDataSet readDataSet(QXmlStreamReader &r)
     d.databaseConnName = a.str(QStringLiteral("DatabaseConnName"));
     d.dataSet = a.str(QStringLiteral("DataSet"));
     d.masterSource = a.str(QStringLiteral("MasterSource"));
-    d.tag = int(a.num(QStringLiteral("Tag"), 0));
+    d.tag = a.integer(QStringLiteral("Tag"), 0, INT_MIN, INT_MAX);
     a.finish(&d.unknown);
     while (r.readNextStartElement()) {
         const auto n = r.name();
@@ -494,14 +507,14 @@ bool ReportLayout::load(const QByteArray &xml, QString *error)
                 PageSettings &pg = l.m_page;
                 pg.paper = p.str(QStringLiteral("paper"), pg.paper);
                 pg.landscape = p.str(QStringLiteral("orientation")).compare(u"landscape", Qt::CaseInsensitive) == 0;
-                pg.width = p.num(QStringLiteral("width"), pg.width);
-                pg.height = p.num(QStringLiteral("height"), pg.height);
-                pg.marginLeft = p.num(QStringLiteral("marginLeft"), pg.marginLeft);
-                pg.marginTop = p.num(QStringLiteral("marginTop"), pg.marginTop);
-                pg.marginRight = p.num(QStringLiteral("marginRight"), pg.marginRight);
-                pg.marginBottom = p.num(QStringLiteral("marginBottom"), pg.marginBottom);
-                pg.columns = qMax(1, int(p.num(QStringLiteral("columns"), 1)));
-                pg.columnSpacing = p.num(QStringLiteral("columnSpacing"), 0);
+                pg.width = p.num(QStringLiteral("width"), pg.width, 0, maxMm);
+                pg.height = p.num(QStringLiteral("height"), pg.height, 0, maxMm);
+                pg.marginLeft = p.num(QStringLiteral("marginLeft"), pg.marginLeft, 0, maxMm);
+                pg.marginTop = p.num(QStringLiteral("marginTop"), pg.marginTop, 0, maxMm);
+                pg.marginRight = p.num(QStringLiteral("marginRight"), pg.marginRight, 0, maxMm);
+                pg.marginBottom = p.num(QStringLiteral("marginBottom"), pg.marginBottom, 0, maxMm);
+                pg.columns = qMax(1, p.integer(QStringLiteral("columns"), 1, INT_MIN, maxColumns));
+                pg.columnSpacing = p.num(QStringLiteral("columnSpacing"), 0, 0, maxMm);
                 if (pg.pageSize().width() <= pg.marginLeft + pg.marginRight
                     || pg.pageSize().height() <= pg.marginTop + pg.marginBottom)
                     throw LoadError{QStringLiteral("поля страницы больше самой страницы")};

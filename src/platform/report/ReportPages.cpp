@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
+#include <cmath>
 
 namespace vorn::report {
 
@@ -127,6 +128,49 @@ bool ReportPages::saveFile(const QString &fileName, QString *error) const
     return true;
 }
 
+namespace {
+
+// Bytes the smallest entry of each list takes in the file: a count that needs
+// more than the rest of the file holds is refused before anything is allocated.
+constexpr qint64 minFontBytes = 4 + 8 + 4;            // empty family, size, four flags
+constexpr qint64 minImageBytes = 4;                   // null image marker
+constexpr qint64 minPageBytes = 16 + 4;               // size, item count
+constexpr qint64 minItemBytes = 1 + 2 + 32 + 4 + 4 + 8 + 4 + 4 + 4 + 8 + 8 + 4 + 4 + 4;
+constexpr qint64 minStringBytes = 4;
+// Positions and sizes beyond these are no page's (mm, points).
+constexpr double maxPageMm = 100000;
+constexpr double maxFontPoints = 10000;
+
+bool finiteWithin(double v, double lo, double hi) { return std::isfinite(v) && v >= lo && v <= hi; }
+
+// A count read from the file, checked against what the rest of the file can hold.
+bool readCount(QDataStream &s, qint64 entryBytes, qint32 *n)
+{
+    s >> *n;
+    const QIODevice *d = s.device();
+    return s.status() == QDataStream::Ok && *n >= 0 && *n <= (d->size() - d->pos()) / entryBytes;
+}
+
+// QDataStream's own list reader reserves the claimed count before reading it.
+bool readStringList(QDataStream &s, QStringList *out)
+{
+    quint32 n = 0;
+    s >> n;
+    const QIODevice *d = s.device();
+    if (s.status() != QDataStream::Ok || qint64(n) > (d->size() - d->pos()) / minStringBytes)
+        return false;
+    out->clear();
+    out->reserve(qsizetype(n));
+    for (quint32 i = 0; i < n && s.status() == QDataStream::Ok; ++i) {
+        QString t;
+        s >> t;
+        out->append(t);
+    }
+    return s.status() == QDataStream::Ok;
+}
+
+} // namespace
+
 bool ReportPages::loadFile(const QString &fileName, QString *error)
 {
     QFile f(fileName);
@@ -157,36 +201,55 @@ bool ReportPages::loadFile(const QString &fileName, QString *error)
     QVector<QImage> images;
     QVector<ReportPage> pages;
     qint32 n = 0;
-    s >> title >> names >> n;
-    if (n < 0 || n > 100000) return bad(QStringLiteral("повреждён список шрифтов"));
+    s >> title;
+    if (!readStringList(s, &names))
+        return bad(QStringLiteral("повреждён список имён"));
+    if (!readCount(s, minFontBytes, &n))
+        return bad(QStringLiteral("повреждён список шрифтов"));
     for (int i = 0; i < n && s.status() == QDataStream::Ok; ++i) {
         PageFont ft;
         s >> ft.family >> ft.size >> ft.bold >> ft.italic >> ft.underline >> ft.strikeOut;
+        if (s.status() == QDataStream::Ok && !finiteWithin(ft.size, 0, maxFontPoints))
+            return bad(QStringLiteral("повреждён шрифт %1").arg(i + 1));
         fonts.append(ft);
     }
-    s >> n;
-    if (n < 0 || n > 1000000) return bad(QStringLiteral("повреждён список изображений"));
+    if (!readCount(s, minImageBytes, &n))
+        return bad(QStringLiteral("повреждён список изображений"));
     for (int i = 0; i < n && s.status() == QDataStream::Ok; ++i) {
         QImage img;
         s >> img;
         images.append(img);
     }
-    s >> n;
-    if (n < 0 || n > 10000000) return bad(QStringLiteral("повреждён список страниц"));
+    if (!readCount(s, minPageBytes, &n))
+        return bad(QStringLiteral("повреждён список страниц"));
     for (int i = 0; i < n && s.status() == QDataStream::Ok; ++i) {
         ReportPage p;
         qint32 count = 0;
-        s >> p.size >> count;
-        if (count < 0 || count > 10000000) return bad(QStringLiteral("повреждена страница %1").arg(i + 1));
+        s >> p.size;
+        if (s.status() != QDataStream::Ok)
+            break;
+        if (!finiteWithin(p.size.width(), 1, maxPageMm) || !finiteWithin(p.size.height(), 1, maxPageMm))
+            return bad(QStringLiteral("повреждена страница %1: размер %2 × %3 мм").arg(i + 1).arg(p.size.width()).arg(p.size.height()));
+        if (!readCount(s, minItemBytes, &count))
+            return bad(QStringLiteral("повреждена страница %1: число элементов %2 больше, чем вмещает файл").arg(i + 1).arg(count));
         p.items.resize(count);
-        for (auto &it : p.items) {
+        for (int k = 0; k < count && s.status() == QDataStream::Ok; ++k) {
+            PageItem &it = p.items[k];
             quint8 kind;
             qint32 font, image, band, source;
-            s >> kind >> it.alignment >> it.rect >> it.text >> it.lines >> it.lineHeight >> font >> it.color >> it.fill
-              >> it.penWidth >> it.radius >> image >> band >> source;
-            if (kind > PageItem::Image || font >= fonts.size() || image >= images.size() || band >= names.size()
-                || source >= names.size())
-                return bad(QStringLiteral("повреждена страница %1").arg(i + 1));
+            s >> kind >> it.alignment >> it.rect >> it.text;
+            if (!readStringList(s, &it.lines))
+                return bad(QStringLiteral("повреждена страница %1, элемент %2").arg(i + 1).arg(k + 1));
+            s >> it.lineHeight >> font >> it.color >> it.fill >> it.penWidth >> it.radius >> image >> band >> source;
+            const QRectF &r = it.rect;
+            if (s.status() == QDataStream::Ok
+                && (kind > PageItem::Image || font < -1 || font >= fonts.size() || image < -1 || image >= images.size()
+                    || band < -1 || band >= names.size() || source < -1 || source >= names.size()
+                    || !finiteWithin(r.x(), -maxPageMm, maxPageMm) || !finiteWithin(r.y(), -maxPageMm, maxPageMm)
+                    || !finiteWithin(r.width(), -maxPageMm, maxPageMm) || !finiteWithin(r.height(), -maxPageMm, maxPageMm)
+                    || !finiteWithin(it.lineHeight, 0, maxPageMm) || !finiteWithin(it.penWidth, 0, maxPageMm)
+                    || !finiteWithin(it.radius, 0, maxPageMm)))
+                return bad(QStringLiteral("повреждена страница %1, элемент %2").arg(i + 1).arg(k + 1));
             it.kind = PageItem::Kind(kind);
             it.font = font;
             it.image = image;

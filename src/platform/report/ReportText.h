@@ -39,6 +39,10 @@ struct TextRun
     QRgb color;
     QRectF rect;
 };
-QList<TextRun> layoutRichText(const QString &html, const PageFont &base, QRgb color, double widthMm, double *heightMm);
+// Markup beyond the limits the layout can take in reasonable time is laid out as
+// plain text; *refusal then says why (empty when the markup was used).
+QList<TextRun> layoutRichText(const QString &html, const PageFont &base, QRgb color, double widthMm, double *heightMm,
+                              QString *refusal = nullptr);
+QString richTextRefusal(const QString &html);        // empty when the markup is within the limits
 
 } // namespace vorn::report

@@ -37,6 +37,9 @@ int runCatalogueReport(const CatalogueReportJob &job)
     // remembered values are those of the program's own per-user store
     vorn::SettingsStore store(QStringLiteral("VornGen"));
     RunSetParamStore(&store);
+    // nobody looks at the pages before they are written: a layout asking for data
+    // its datasets lack is an error, not a page of markers
+    ReportDesignerDialog1()->StrictNames = true;
     int rc = 0;
     try {
         dm.ReadParamPrefix();

@@ -168,6 +168,16 @@ int main(int argc, char **argv)
             return failWith(QStringLiteral("cannot connect: %1").arg(db.lastError().text()));
     }
 
+    // an unknown format is known before the report is generated
+    const QString out = args.at(1);
+    if (out != u"print") {
+        QString f = (cl.isSet(formatOpt) ? cl.value(formatOpt) : QFileInfo(out).suffix()).toLower();
+        if (f == u"htm") f = QStringLiteral("html");
+        if (f == u"text") f = QStringLiteral("txt");
+        if (!exportFormats().contains(f))
+            return failWith(QStringLiteral("Неизвестный формат вывода \"%1\"").arg(f));
+    }
+
     ReportLoader loader;
     loader.setConnectionResolver([&db](const QString &) { return db; });
     QString error;
@@ -184,6 +194,7 @@ int main(int argc, char **argv)
 
     ReportEngine engine;
     loader.prepare(engine);
+    engine.setStrictNames(true);
     ReportPages pages;
     qint64 openedAt = -1, firstPageAt = -1;
     QObject::connect(&engine, &ReportEngine::dataSetsOpened, [&] { openedAt = clock.elapsed(); });
@@ -196,7 +207,6 @@ int main(int argc, char **argv)
     for (const QString &w : engine.warnings())
         std::fprintf(stderr, "vornreport: warning: %s\n", qPrintable(w));
 
-    const QString out = args.at(1);
     if (out == u"print") {
         QPrinter printer(QPrinter::HighResolution);
         if (cl.isSet(printerOpt)) printer.setPrinterName(cl.value(printerOpt));

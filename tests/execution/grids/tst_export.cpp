@@ -319,10 +319,71 @@ private Q_SLOTS:
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QStringList lines = vorn::codepage::fromCp1251(f.readAll()).split(QStringLiteral("\r\n"));
+        f.close();
         const QString pad(20, u' ');
         QCOMPARE(lines[2], QString("True" + pad).left(20) + u' ' + QString("12345678901").rightJustified(20) + u' ' +
                                QString("12,50").rightJustified(20) + u' ' + QString("(BLOB)").leftJustified(20) + u' ' +
                                QString("две строки").leftJustified(20));
+    }
+
+    // Columns whose size the driver does not declare (SQLite expressions and text,
+    // PostgreSQL text) are as wide as their longest value plus one, up to 256 characters.
+    void textUndeclaredSizes_data()
+    {
+        QTest::addColumn<QString>("driver");
+        QTest::newRow("sqlite") << "SQLITE";
+        QTest::newRow("postgresql") << "POSTGRESQL";
+    }
+    void textUndeclaredSizes()
+    {
+        QFETCH(QString, driver);
+        const QString name = QStringLiteral("Иванов Иван Иванович, закупщик оптового отдела центрального склада");
+        const QString huge(400, u'ж');
+        std::unique_ptr<vorn::Database> pg;
+        QString sql;
+        if (driver == "SQLITE") {
+            sql = "select Name || '' as N, Note, Code from Clients order by Id";
+        } else {
+            if (qEnvironmentVariableIsEmpty("VORN_PG_PORT"))
+                QSKIP("no PostgreSQL test cluster");
+            pg = std::make_unique<vorn::Database>();
+            pg->setDatabaseName(QStringLiteral("pgExport"));
+            pg->setDriverName(QStringLiteral("POSTGRESQL"));
+            pg->params().setValue(QStringLiteral("SERVER NAME"), qEnvironmentVariable("VORN_PG_HOST") + u':' + qEnvironmentVariable("VORN_PG_PORT"));
+            pg->params().setValue(QStringLiteral("DATABASE NAME"), QStringLiteral("postgres"));
+            pg->params().setValue(QStringLiteral("USER NAME"), qEnvironmentVariable("VORN_PG_USER"));
+            pg->params().setValue(QStringLiteral("PASSWORD"), qEnvironmentVariable("VORN_PG_PASSWORD"));
+            pg->open();
+            sql = QStringLiteral("select N::text as \"N\", Note::text as \"Note\", Code::varchar(10) as \"Code\" from (values"
+                                 " ('%1', 'первая', '00123'), ('Петров', null, '12 шт'), ('Сидоров', 'третья', '-1.5E3')) as t(N, Note, Code)")
+                      .arg(name);
+        }
+        QObject owner;
+        auto *q = new vorn::Query(&owner);
+        q->setObjectName(QStringLiteral("qWide"));
+        q->setDatabase(pg ? pg.get() : data.db.get());
+        q->setSql(sql);
+        q->open();
+        const QString file = data.dir.filePath(QStringLiteral("wide.txt"));
+        WriteDataSetText(q, nullptr, file);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QStringList lines = vorn::codepage::fromCp1251(f.readAll()).split(QStringLiteral("\r\n"));
+        f.close();
+        // N: the longest value plus one; Note: "третья" plus one; Code: declared varchar(10) plus one
+        QCOMPARE(lines[0], QString("N").leftJustified(name.size() + 1) + u' ' + QString("Note").leftJustified(7) + u' ' +
+                               QString("Code").leftJustified(11));
+        QCOMPARE(lines[2], name + u' ' + u' ' + QString("первая").leftJustified(7) + u' ' + QString("00123").leftJustified(11));
+        QCOMPARE(lines[3].left(name.size() + 1), QString("Петров").leftJustified(name.size() + 1));
+
+        // a value beyond the bound is cut there, as a declared size would cut it
+        q->close();
+        q->setSql(driver == "SQLITE" ? QStringLiteral("select '%1' || '' as N").arg(huge) : QStringLiteral("select '%1'::text as \"N\"").arg(huge));
+        q->open();
+        WriteDataSetText(q, nullptr, file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QStringList cut = vorn::codepage::fromCp1251(f.readAll()).split(QStringLiteral("\r\n"));
+        QCOMPARE(cut[2], huge.left(256));
     }
 
     void textWithoutParamsStartsWithHeader()

@@ -3,7 +3,10 @@
 // real SQLite file, loop bands with the before-print hook, progressive runs.
 #include "ReportTestUtil.h"
 
+#include "platform/report/ReportText.h"
+
 #include <QBuffer>
+#include <QRandomGenerator>
 #include <QSqlError>
 #include <QtTest>
 
@@ -61,6 +64,14 @@ private Q_SLOTS:
     void nestedSubDetails();
     void bandPlacement_data();
     void bandPlacement();
+    void structureRefused_data();
+    void structureRefused();
+    void longChildChain();
+    void richTextLimits_data();
+    void richTextLimits();
+    void wrapLongWords_data();
+    void wrapLongWords();
+    void integerSumBeyond64Bits();
 
 private:
     QTemporaryDir m_dir;
@@ -662,6 +673,222 @@ void TestReportEngine::bandPlacement()
             if (it.kind == PageItem::Text)
                 got.append(QStringLiteral("%1@%2:%3").arg(pages.names().at(it.band)).arg(p).arg(it.rect.top()));
     QCOMPARE(got, where);
+}
+
+// Layouts whose bands or datasets lead each other in a circle (or nest without
+// end) are refused with a message before anything prints; before, they recursed
+// until the stack ran out or looped for ever.
+void TestReportEngine::structureRefused_data()
+{
+    QTest::addColumn<QString>("dataSets");
+    QTest::addColumn<QString>("bands");
+    QTest::addColumn<QString>("error");
+    auto table = [](const char *name, const QString &extra = {}) {
+        return QStringLiteral("<DataSet class=\"TClientDataSet\" name=\"%1\" %2><Field name=\"x\" type=\"integer\"/>"
+                              "<Row><V>1</V></Row><Row><V>2</V></Row></DataSet>").arg(QLatin1String(name), extra);
+    };
+    const QString tu = table("T") + table("U") + table("V");
+    const QString detail = QStringLiteral("<Band type=\"Detail\" name=\"d\" dataSet=\"T\"/>");
+    QTest::newRow("sub-detail on its master's dataset")
+        << tu << detail + "<Band type=\"SubDetail\" name=\"s\" master=\"d\" dataSet=\"T\"/>"
+        << "Полоса \"s\": набор данных \"T\" уже читает главная полоса \"d\"";
+    QTest::newRow("sub-detail on the dataset of an outer master")
+        << tu << detail + "<Band type=\"SubDetail\" name=\"s\" master=\"d\" dataSet=\"U\"/>"
+                          "<Band type=\"SubDetail\" name=\"s2\" master=\"s\" dataSet=\"T\"/>"
+        << "Полоса \"s2\": набор данных \"T\" уже читает главная полоса \"d\"";
+    QTest::newRow("sub-details masters of each other")
+        << tu << detail + "<Band type=\"SubDetail\" name=\"s1\" master=\"s2\" dataSet=\"U\"/>"
+                          "<Band type=\"SubDetail\" name=\"s2\" master=\"s1\" dataSet=\"V\"/>"
+                          "<Band type=\"Summary\" name=\"sum\"><Item type=\"Expression\" name=\"e\"><Expression>SUM(U.x)</Expression></Item></Band>"
+        << "Полоса \"s1\": подчинённые полосы ссылаются друг на друга по кругу";
+    QTest::newRow("child bands parents of each other")
+        << tu << detail + "<Band type=\"Child\" name=\"c1\" parent=\"c2\"><Item type=\"Expression\" name=\"n\"><Expression>COUNT()</Expression></Item></Band>"
+                          "<Band type=\"Child\" name=\"c2\" parent=\"c1\"/>"
+        << "Полоса \"c1\": дочерние полосы ссылаются друг на друга по кругу";
+    QTest::newRow("dataset its own master")
+        << table("T", "MasterSource=\"dsT\"") + "<DataSet class=\"TDataSource\" name=\"dsT\" DataSet=\"T\"/>" << detail
+        << "Набор данных \"T\" указан главным для самого себя";
+    QTest::newRow("datasets masters of each other")
+        << table("T", "MasterSource=\"dsU\"") + table("U", "MasterSource=\"dsT\"") +
+               "<DataSet class=\"TDataSource\" name=\"dsT\" DataSet=\"T\"/><DataSet class=\"TDataSource\" name=\"dsU\" DataSet=\"U\"/>"
+        << detail << "Главные наборы данных ссылаются друг на друга по кругу: T → U → T";
+    QString deep = detail;
+    for (int i = 0; i < 70; ++i)
+        deep += QStringLiteral("<Band type=\"SubDetail\" name=\"s%1\" master=\"%2\"/>").arg(i).arg(i ? QStringLiteral("s%1").arg(i - 1) : QStringLiteral("d"));
+    QTest::newRow("sub-details nested without end") << tu << deep << "Полоса \"s64\": подчинённые полосы вложены глубже 64 уровней";
+}
+
+void TestReportEngine::structureRefused()
+{
+    QFETCH(QString, dataSets);
+    QFETCH(QString, bands);
+    QFETCH(QString, error);
+    ReportLoader loader;
+    QString err;
+    QVERIFY2(loader.load(QStringLiteral("<VornReport version=\"1\"><DataSets>%1</DataSets><Bands>%2</Bands></VornReport>")
+                             .arg(dataSets, bands).toUtf8(), &err), qPrintable(err));
+    ReportEngine engine;
+    loader.prepare(engine);
+    ReportPages pages;
+    QVERIFY(!engine.run(&pages));
+    QCOMPARE(engine.errorString(), error);
+    QCOMPARE(pages.pageCount(), 0);
+}
+
+// A chain of a hundred thousand child bands prints without a call level per band.
+void TestReportEngine::longChildChain()
+{
+    ReportLayout l = smallPageLayout();
+    l.addBand(BandType::Detail, QStringLiteral("d"), 5).dataSet = QStringLiteral("T");
+    const int n = 100000;
+    for (int i = 0; i < n; ++i)
+        l.addBand(BandType::Child, QStringLiteral("c%1").arg(i), 0).parentBand = i ? QStringLiteral("c%1").arg(i - 1) : QStringLiteral("d");
+    l.bands().last().items.append(expr(QStringLiteral("x"), 0, 0, QStringLiteral("'конец ' + STR(T.x)")));
+    l.bands().last().height = 5;
+    ReportEngine engine;
+    engine.setLayout(l);
+    engine.addDataSet(table(QStringLiteral("T"), {QStringLiteral("x")}, {{1}, {2}}));
+    ReportPages pages;
+    QVERIFY2(engine.run(&pages), qPrintable(engine.errorString()));
+    QCOMPARE(pages.pageTexts(0), (QStringList{"конец 1", "конец 2"}));
+}
+
+// Rich text from data: markup the rich-text layout takes minutes on (or cannot
+// survive) prints as plain text with a warning; ordinary markup still formats.
+void TestReportEngine::richTextLimits_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("refusal");               // empty: laid out as rich text
+    QTest::newRow("ordinary") << "<p><b>Итог</b> по <i>складу</i></p><table><tr><td>1</td><td>2</td></tr></table><ul><li>а</li></ul>" << "";
+    QTest::newRow("nested tables") << QStringLiteral("<table><tr><td>").repeated(30) + "x" << "таблицы вложены глубже 8 уровней";
+    QTest::newRow("nested lists") << QStringLiteral("<ul><li>").repeated(5000) + "x" << "списки и таблицы вложены глубже 32 уровней";
+    QTest::newRow("huge padding") << "<table cellpadding=100000000><tr><td>x</td></tr></table>" << "слишком большие числа в разметке";
+    QTest::newRow("huge padding in a style sheet") << "<style>td { padding: 100000000px }</style><table><tr><td>x</td></tr></table>"
+                                                   << "слишком большие числа в разметке";
+    QTest::newRow("colour and amounts are no sizes") << "<font color=#123456>1234567890</font>" << "";
+    QTest::newRow("too long") << QStringLiteral("<b>x</b>").repeated(20000) << "длиннее 100000 символов";
+}
+
+void TestReportEngine::richTextLimits()
+{
+    QFETCH(QString, html);
+    QFETCH(QString, refusal);
+    ReportLayout l = smallPageLayout();
+    ReportBand &b = l.addBand(BandType::Detail, QStringLiteral("d"), 5);
+    b.dataSet = QStringLiteral("T");
+    ReportItem it = textItem(ItemType::RichText, QStringLiteral("rt"), 0, 0, 80, 5, QStringLiteral("T.html"));
+    it.autoHeight = true;
+    b.items.append(it);
+    ReportEngine engine;
+    engine.setLayout(l);
+    engine.addDataSet(table(QStringLiteral("T"), {QStringLiteral("html")}, {{html}}));
+    ReportPages pages;
+    QVERIFY2(engine.run(&pages), qPrintable(engine.errorString()));
+    const QString all = pages.pageTexts(0).join(QString());
+    if (refusal.isEmpty()) {
+        QVERIFY(engine.warnings().isEmpty());
+        QVERIFY2(!all.contains(u'<'), qPrintable(all.left(200)));   // the markup was read as markup
+    } else {
+        QCOMPARE(engine.warnings(), QStringList{QStringLiteral("Форматированный текст \"rt\" показан как простой: ") + refusal});
+        QVERIFY2(all.startsWith(html.left(20)), qPrintable(all.left(200)));   // the data as it came
+    }
+}
+
+// A sum of integers that leaves the 64-bit range is a floating value, never a
+// wrapped negative one.
+void TestReportEngine::integerSumBeyond64Bits()
+{
+    ReportLayout l = smallPageLayout();
+    l.addBand(BandType::Detail, QStringLiteral("d"), 5).dataSet = QStringLiteral("T");
+    l.addBand(BandType::Summary, QStringLiteral("s"), 5).items.append(expr(QStringLiteral("x"), 0, 0, QStringLiteral("TYPEOF(SUM(T.n))")));
+    l.band(QStringLiteral("s"))->items.append(expr(QStringLiteral("y"), 0, 0, QStringLiteral("SUM(T.n) > 9000000000000000000")));
+    l.band(QStringLiteral("s"))->items.last().geometry.moveTop(5);
+    l.band(QStringLiteral("s"))->height = 10;
+    auto t = std::make_unique<MemoryReportDataSet>(QStringLiteral("T"));
+    t->addField(QStringLiteral("n"), QMetaType(QMetaType::LongLong));
+    t->appendRow({std::numeric_limits<qlonglong>::max()});
+    t->appendRow({qlonglong(2)});
+    ReportEngine engine;
+    engine.setLayout(l);
+    engine.addDataSet(std::move(t));
+    ReportPages pages;
+    QVERIFY2(engine.run(&pages), qPrintable(engine.errorString()));
+    const QStringList texts = pages.bandTexts(0, QStringLiteral("s"));
+    QCOMPARE(texts.size(), 2);
+    QCOMPARE(texts[0], QStringLiteral("FLOAT"));
+    QCOMPARE(texts[1], ReportValue(true).toString());   // not wrapped round to a negative
+}
+
+// Word wrap, the plain way: words while they fit, a word wider than the line cut
+// at the longest prefix that fits. Slow on long words; the engine must give the
+// same lines fast.
+QStringList plainWrap(const TextMeasure &m, const QString &para, double w)
+{
+    QStringList out;
+    QString line;
+    int i = 0;
+    while (i < para.size()) {
+        int j = i;
+        while (j < para.size() && para.at(j) != u' ') ++j;
+        while (j < para.size() && para.at(j) == u' ') ++j;
+        const QString word = para.mid(i, j - i);
+        if (line.isEmpty() || m.width(line + word.trimmed()) <= w) {
+            line += word;
+        } else {
+            out.append(line.trimmed());
+            line = word;
+        }
+        while (m.width(line.trimmed()) > w && line.trimmed().size() > 1) {
+            int k = int(line.size()) - 1;
+            while (k > 1 && m.width(line.left(k)) > w) --k;
+            out.append(line.left(k));
+            line = line.mid(k);
+        }
+        i = j;
+    }
+    while (line.endsWith(u' ')) line.chop(1);
+    out.append(line);
+    return out;
+}
+
+void TestReportEngine::wrapLongWords_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("width");
+    QString hash;
+    QRandomGenerator rnd(7);
+    for (int i = 0; i < 300; ++i) hash += QLatin1Char("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ+/="[rnd.bounded(65)]);
+    QTest::newRow("words") << "Счёт на оплату поставки товаров по договору поставки № 15 от 01.02.2025 года" << 40.0;
+    QTest::newRow("base64 alone") << hash << 30.0;
+    QTest::newRow("words around a hash") << "ключ: " + hash + " конец строки" << 45.0;
+    QTest::newRow("url in a sentence") << "Ссылка https://example.org/" + QString(200, u'x') + "/index.html и далее текст" << 25.0;
+    QTest::newRow("narrower than a letter") << "ШШШ Щ" << 0.5;
+    QTest::newRow("leading and trailing blanks") << "   слово " + hash.left(80) + "   " << 20.0;
+    // too long for the plain way (minutes): checked by what the lines must be
+    QString big;
+    for (int i = 0; i < 8000; ++i) big += hash.at(i % hash.size());
+    QTest::newRow("8000 characters without a blank") << big << 50.0;
+    QTest::newRow("characters outside the basic plane") << QString::fromUtf8("😀𝔸").repeated(150) << 12.0;
+}
+
+void TestReportEngine::wrapLongWords()
+{
+    QFETCH(QString, text);
+    QFETCH(double, width);
+    TextMeasure m(PageFont{QStringLiteral("Arial"), 10});
+    const QStringList lines = m.wrap(text, width);
+    if (text.size() < 1000 && std::none_of(text.begin(), text.end(), [](QChar c) { return c.isHighSurrogate(); })) {
+        QCOMPARE(lines, plainWrap(m, text, width));
+        return;
+    }
+    // every character kept in order; each line as long as the width allows; no character cut in two
+    QCOMPARE(lines.join(QString()), text);
+    for (int i = 0; i + 1 < lines.size(); ++i) {
+        QVERIFY2(m.width(lines[i]) <= width, qPrintable(lines[i]));
+        const int next = lines[i + 1].at(0).isHighSurrogate() ? 2 : 1;
+        QVERIFY2(m.width(lines[i] + lines[i + 1].left(next)) > width, qPrintable(lines[i]));
+        QVERIFY(!lines[i].back().isHighSurrogate());
+    }
 }
 
 QTEST_MAIN(TestReportEngine)

@@ -5,11 +5,13 @@
 #include "platform/report/ReportExport.h"
 #include "platform/report/ReportPreview.h"
 
+#include <QDataStream>
 #include <QKeyEvent>
 #include <QPrinter>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
+#include <cmath>
 
 using namespace vorn::report;
 using namespace vorn::report::test;
@@ -75,6 +77,9 @@ private Q_SLOTS:
     void savedReport();
     void savedReportDamaged_data();
     void savedReportDamaged();
+    void savedReportHostile_data();
+    void savedReportHostile();
+    void textOutsidePage();
     void byExtension_data();
     void byExtension();
     void preview();
@@ -394,6 +399,86 @@ void TestReportExport::savedReportDamaged()
     QVERIFY(!p.loadFile(name, &error));
     QVERIFY2(error.contains(message), qPrintable(error));
     QCOMPARE(p.title(), QStringLiteral("kept"));
+}
+
+namespace {
+
+// A saved-report file written field by field, with damage the writer never makes.
+QByteArray craftedReport(qint32 items, double left, double pageWidth, quint32 names)
+{
+    QByteArray b;
+    QDataStream s(&b, QIODevice::WriteOnly);
+    s.setVersion(QDataStream::Qt_6_4);
+    s.writeRawData("VORNRPT", 7);
+    s << qint32(1) << QStringLiteral("t") << names;
+    for (quint32 i = 0; i < qMin(names, 2u); ++i) s << QStringLiteral("band");
+    s << qint32(0) << qint32(0) << qint32(1);      // no fonts, no images, one page
+    s << QSizeF(pageWidth, 297) << items;
+    s << quint8(PageItem::Text) << quint16(0) << QRectF(left, 10, 50, 5) << QStringLiteral("текст") << QStringList() << 0.0
+      << qint32(-1) << quint32(0xff000000) << quint32(0) << 0.0 << 0.0 << qint32(-1) << qint32(-1) << qint32(-1);
+    return b;
+}
+
+} // namespace
+
+void TestReportExport::savedReportHostile_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("message");    // empty: loads
+    QTest::newRow("sound") << craftedReport(1, 10, 210, 1) << "";
+    QTest::newRow("more items than the file holds") << craftedReport(9000000, 10, 210, 1)
+                                                    << "повреждена страница 1: число элементов 9000000 больше, чем вмещает файл";
+    QTest::newRow("more names than the file holds") << craftedReport(1, 10, 210, 0xfffffff0u) << "повреждён список имён";
+    QTest::newRow("NaN position") << craftedReport(1, std::nan(""), 210, 1) << "повреждена страница 1, элемент 1";
+    QTest::newRow("infinite page") << craftedReport(1, 10, HUGE_VAL, 1) << "повреждена страница 1: размер";
+}
+
+void TestReportExport::savedReportHostile()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QString, message);
+    const QString name = path("hostile.vrp");
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+    f.close();
+    ReportPages p;
+    QString error;
+    const bool ok = p.loadFile(name, &error);
+    if (message.isEmpty()) {
+        QVERIFY2(ok, qPrintable(error));
+        QCOMPARE(p.pageTexts(0), QStringList{QStringLiteral("текст")});
+        return;
+    }
+    QVERIFY(!ok);
+    QVERIFY2(error.contains(message), qPrintable(error));
+}
+
+// Text beyond the paper (a hook may move an item anywhere) lands at the page's
+// edge; before, its column became a line of billions of blanks.
+void TestReportExport::textOutsidePage()
+{
+    ReportPages pages;
+    ReportPage page;
+    page.size = QSizeF(100, 100);
+    auto text = [&](double left, const QString &t) {
+        PageItem it;
+        it.kind = PageItem::Text;
+        it.rect = QRectF(left, 10, 20, 5);
+        it.text = t;
+        page.items.append(it);
+    };
+    text(10, QStringLiteral("слева"));
+    text(4e9, QStringLiteral("далеко"));
+    text(-1e300, QStringLiteral("до"));
+    text(std::nan(""), QStringLiteral("нигде"));
+    pages.appendPage(page);
+    const QStringList lines = pagesToText(pages).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines[0].size() <= 100 / 2 + 20, qPrintable(lines[0]));
+    QVERIFY2(lines[0].startsWith(QStringLiteral("до ")) && lines[0].contains(QStringLiteral(" слева ")), qPrintable(lines[0]));
+    QVERIFY(!lines[0].contains(QStringLiteral("нигде")));   // at no position at all
+    QVERIFY2(lines[0].endsWith(QStringLiteral("далеко")), qPrintable(lines[0]));
 }
 
 void TestReportExport::byExtension_data()

@@ -144,6 +144,28 @@ void TestReportLayout::damaged_data()
                                      << "поля страницы больше самой страницы";
     QTest::newRow("unnamed dataset") << QByteArray("<VornReport version=\"1\"><DataSets><DataSet class=\"TVornQuery\"/></DataSets></VornReport>")
                                      << "набор данных без имени";
+    // numbers no page has: NaN, infinities, sizes of kilometres, counts beyond an int
+    auto item = [](const char *attrs) {
+        return QByteArray("<VornReport version=\"1\"><Bands><Band type=\"Detail\" name=\"d\">\n<Item type=\"Label\" ") + attrs +
+               "/></Band></Bands></VornReport>";
+    };
+    QTest::newRow("NaN position") << item("left=\"nan\"") << "(строка 2, позиция 31): недопустимое значение атрибута \"left\": \"nan\"";
+    QTest::newRow("infinite width") << item("width=\"inf\"") << "недопустимое значение атрибута \"width\": \"inf\"";
+    QTest::newRow("kilometre height") << item("height=\"1e6\"") << "недопустимое значение атрибута \"height\": \"1e6\" (допустимо от 0 до 10000)";
+    QTest::newRow("negative width") << item("width=\"-5\"") << "недопустимое значение атрибута \"width\"";
+    QTest::newRow("NaN pen") << item("frame=\"LTRB\" frameWidth=\"NaN\"") << "недопустимое значение атрибута \"frameWidth\"";
+    QTest::newRow("NaN font size") << QByteArray("<VornReport version=\"1\"><Font family=\"Arial\" size=\"nan\"/></VornReport>")
+                                   << "недопустимое значение атрибута \"size\"";
+    QTest::newRow("NaN band height") << QByteArray("<VornReport version=\"1\"><Bands><Band type=\"Detail\" name=\"d\" height=\"nan\"/></Bands></VornReport>")
+                                     << "недопустимое значение атрибута \"height\"";
+    QTest::newRow("loop count beyond int") << QByteArray("<VornReport version=\"1\"><Bands><Band type=\"Detail\" name=\"d\" printCount=\"1e12\"/></Bands></VornReport>")
+                                           << "недопустимое значение атрибута \"printCount\"";
+    QTest::newRow("tag beyond int") << QByteArray("<VornReport version=\"1\"><DataSets><DataSet class=\"TVornQuery\" name=\"q\" Tag=\"1e20\"/></DataSets></VornReport>")
+                                    << "недопустимое значение атрибута \"Tag\"";
+    QTest::newRow("paper of light years") << QByteArray("<VornReport version=\"1\"><Page paper=\"Custom\" width=\"1e300\" height=\"100\"/></VornReport>")
+                                          << "недопустимое значение атрибута \"width\"";
+    QTest::newRow("a billion columns") << QByteArray("<VornReport version=\"1\"><Page paper=\"A4\" columns=\"1e9\"/></VornReport>")
+                                       << "недопустимое значение атрибута \"columns\"";
 }
 
 void TestReportLayout::damaged()
