@@ -1181,10 +1181,10 @@ struct ReportEngine::Private : public ExpressionContext
             }
             ++a.count;
             if (a.kind == AggregateKind::Sum || a.kind == AggregateKind::Average) {
-                // a sum past 64 bits goes on in floating point rather than wrapping
-                if ((v.type() != ReportValue::Integer && v.type() != ReportValue::Boolean)
-                    || __builtin_add_overflow(a.isum, v.toInteger(), &a.isum))
+                if (v.type() != ReportValue::Integer && v.type() != ReportValue::Boolean)
                     a.allInt = false;
+                else
+                    a.isum += v.toInteger();
                 a.sum += v.toDouble();
             } else if (a.kind == AggregateKind::Min || a.kind == AggregateKind::Max) {
                 const ReportValue &cur = a.kind == AggregateKind::Min ? a.min : a.max;
