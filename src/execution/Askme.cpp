@@ -122,6 +122,16 @@ public:
     }
 
 protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        // Enter would put the previous value back before the dialog reads the box;
+        // let the default button read what is typed, and refuse it there
+        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !Refusal().isEmpty()) {
+            e->ignore();
+            return;
+        }
+        QDoubleSpinBox::keyPressEvent(e);
+    }
     void focusOutEvent(QFocusEvent *e) override
     {
         // the spin box would put the previous value back without a word

@@ -589,6 +589,15 @@ void TestAskMe::numbersKeptOrRefused()
         QVERIFY(dlg.result() != int(QDialog::Accepted));
         // the refused text stays for the user to correct
         QCOMPARE(edit->text().remove(QLocale().groupSeparator()).remove(u' '), typed);
+        // Enter in the box itself is refused the same way, not answered with the old value
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Return);
+        shown.clear();
+        for (const TMsgRequest &r : log.requests)
+            shown << r.text;
+        QCOMPARE(shown, QStringList({message, message}));
+        QVERIFY(dlg.result() != int(QDialog::Accepted));
+        QCOMPARE(edit->text().remove(QLocale().groupSeparator()).remove(u' '), typed);
     }
 }
 
