@@ -355,9 +355,15 @@ bool MultiSelectCombo::eventFilter(QObject *o, QEvent *e)
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: {
             const auto *me = static_cast<QMouseEvent *>(e);
-            const QPoint at = m_popup->viewport()->mapFromGlobal(me->globalPosition().toPoint());
+            const QPoint global = me->globalPosition().toPoint();
+            if (!m_popup->rect().contains(m_popup->mapFromGlobal(global))) {
+                // beside the list: a list widget never gets the popup's own close-on-click
+                hidePopup();
+                return true;
+            }
+            const QPoint at = m_popup->viewport()->mapFromGlobal(global);
             if (!m_popup->viewport()->rect().contains(at))
-                break;  // outside: the popup closes itself
+                break;  // on the frame
             const QModelIndex ix = m_popup->indexAt(at);
             if (ix.isValid() && me->button() == Qt::LeftButton && checkRect(ix.row()).contains(at)) {
                 if (e->type() == QEvent::MouseButtonPress)

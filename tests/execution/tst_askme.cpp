@@ -394,6 +394,13 @@ void TestAskMe::multiSelectOpensOnClick()
     QTest::keyClick(popup, Qt::Key_Space);
     QVERIFY(box.isPopupVisible());
     QCOMPARE(box.SelectedValues(), QStringLiteral("2, 3"));
+    // a click beside the list closes it and keeps the ticks (the list grabs the mouse,
+    // so the click reaches it in its own coordinates)
+    QTest::mouseClick(popup->windowHandle(), Qt::LeftButton, {}, QPoint(popup->width() + 40, popup->height() + 40));
+    QVERIFY(!box.isPopupVisible());
+    QCOMPARE(box.SelectedValues(), QStringLiteral("2, 3"));
+    QTest::mouseClick(host.windowHandle(), Qt::LeftButton, {}, at);
+    QVERIFY(box.isPopupVisible());
     // a plain click on a row's text still chooses that row alone and closes
     QTest::mouseClick(popup->windowHandle(), Qt::LeftButton, {},
                       popup->viewport()->mapTo(popup, popup->visualItemRect(popup->item(0)).center()));
