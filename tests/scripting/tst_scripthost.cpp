@@ -11,6 +11,8 @@
 
 #include <QKeyEvent>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -106,22 +108,56 @@ std::unique_ptr<Session> TstScriptHost::open(const QString &driver)
     if (!session)                                                                                                      \
         QSKIP("no PostgreSQL test cluster");
 
-// The two stored demo scripts run through RunStoredScript; each run is logged as action 3.
+// The two stored demo scripts run through RunStoredScript, end to end: query parameters
+// from a dictionary (VBScript) and from NewQueryParams (JScript), a report's rows walked
+// after setting its parameters, the report run to a file; each run is logged as action 3.
 void TstScriptHost::demoScripts()
 {
     OPEN_SESSION();
     const int vbs = scalar("select Id from VornScript where Name = 'Сводка продаж'");
     const int js = scalar("select Id from VornScript where Name = 'Оборот по регионам'");
     const int logged = scalar("select count(*) from VornActionLog where IdAction = 3");
+    const QString tmp = m_dir.filePath(driver + "_tmp");
+    QVERIFY(QDir().mkpath(tmp));
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", tmp.toUtf8());
+    auto restoreTmp = qScopeGuard([&] { qputenv("TMPDIR", oldTmp); });
     MessageLog log;
     QCOMPARE(RunStoredScript(vbs), 1);
     QCOMPARE(RunStoredScript(js), 1);
     QCOMPARE(log.texts.size(), 2);
-    QVERIFY2(log.texts[0].startsWith("Накладных: " + QString::number(scalar("select count(*) from Invoices"))), qPrintable(log.texts[0]));
-    QVERIFY(log.texts[0].contains("Не оплачено: " + QString::number(scalar("select count(*) from Invoices where Paid = 0"))));
+
+    auto *db = vorn::Database::defaultDatabase();
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    const QStringList summary = log.texts[0].split("\r\n");
+    QCOMPARE(summary.size(), 5);
+    QCOMPARE(summary[0], "Накладных: " + QString::number(scalar("select count(*) from Invoices")));
+    QVERIFY2(summary[2].startsWith("Оплачено: " + QString::number(scalar("select count(*) from Invoices where Paid = 1")) + " на "),
+             qPrintable(summary[2]));
+    // the debts are the report's rows on today's date, summed by the script
+    const QString debts = QString("from Invoices where Paid = 0 and InvDate <= '%1'").arg(today);
+    const QString debt = QString::number(db->selectValue("select sum(Total) " + debts).toDouble(), 'f', 2);
+    QString shown = summary[3].section(" на ", 1).section(" руб.", 0, 0);
+    QCOMPARE(summary[3].section(" на ", 0, 0), "Не оплачено: " + QString::number(scalar("select count(*) " + debts)));
+    QCOMPARE(shown.remove(QRegularExpression("\\D")), QString(debt).remove('.'));   // two decimals; separators follow the locale
+    const QString pdf = QDir(tmp).filePath("Неоплаченные накладные.pdf");
+    QCOMPARE(summary[4], "Отчёт о долгах: " + pdf);
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf, "-"});
+    p.waitForFinished(30000);
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    const QString debtor = db->selectValue("select c.Name " + QString(debts).replace("from Invoices", "from Invoices i join Clients c on c.Id = i.ClientId")
+                                           + " order by c.Name").toString();
+    QVERIFY2(text.contains("Неоплаченные накладные") && text.contains(debtor), qPrintable(text.left(600)));
+
     const QStringList regions = log.texts[1].split("\r\n");
-    QCOMPARE(regions.size(), scalar("select count(distinct c.RegionId) from Invoices i join Clients c on c.Id = i.ClientId"));
+    const int paidRegions = scalar("select count(distinct c.RegionId) from Invoices i join Clients c on c.Id = i.ClientId where i.Paid = 1");
+    QCOMPARE(regions.size(), paidRegions + 1);
     QVERIFY2(!regions[0].contains("undefined") && regions[0].contains(": "), qPrintable(regions[0]));
+    const int big = scalar("select count(*) from (select ClientId from Invoices group by ClientId having sum(Total) >= 1000000) t");
+    QVERIFY(big > 0);
+    QCOMPARE(regions.last(), "Покупателей с оборотом от 1 000 000 руб.: " + QString::number(big));
+
     QCOMPARE(scalar("select count(*) from VornActionLog where IdAction = 3"), logged + 2);
     QCOMPARE(scalar(QString("select count(*) from VornActionLog where IdAction = 3 and ValueId = %1 and Name = 'Сводка продаж'").arg(vbs)), 1);
 }
@@ -540,6 +576,9 @@ void TstScriptHost::vornscriptCatalogue()
     }
     auto run = [&](int id, QString *out, QString *err) {
         QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TMPDIR", m_dir.path());   // the demo script leaves a report there
+        p.setProcessEnvironment(env);
         p.start(QCoreApplication::applicationDirPath() + "/vornscript",
                 {"--script-id", QString::number(id), "--profile", "Демо", "--user", "director", "--password", "director", "--ini", ini});
         p.waitForFinished(60000);
