@@ -135,7 +135,7 @@ var ds = f.OpenQuery("SELECT r.Name AS Region, SUM(i.Total) AS Total FROM Invoic
                      "WHERE i.Paid = :Paid GROUP BY r.Name ORDER BY 2 DESC", prm);
 var lines = [];
 for (; !ds.Eof; ds.Next())
-  lines.push(ds.Fields("Region").Value + ": " + ds.Fields("Total").Value);
+  lines.push(ds.Fields("Region").Value + ": " + ds.Fields("Total").Value.toFixed(2) + " руб.");
 ds.Close();
 // отчёт «Крупные покупатели» с нашими параметрами: обходим его строки
 var r = main.Report("Крупные покупатели");
