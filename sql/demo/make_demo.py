@@ -304,30 +304,60 @@ link(forms[7][0], 1, 'Query1', qn[8])
 link(forms[8][0], 1, 'Query1', module='Остатки на складе')
 out.append('\n')
 
-vbs = '''' Сводка продаж: число накладных, оборот и долги клиентов
-Dim f, ds, txt
+vbs = '''' Сводка продаж: число накладных, оборот, оплаченное и долги клиентов
+Dim f, prm, ds, r, n, debt, fso, pdf, txt
 Set f = GlobalVornMain.Functions
 Set ds = f.OpenQuery("SELECT COUNT(*) AS Cnt, SUM(Total) AS Total FROM Invoices", Empty)
-txt = "Накладных: " & ds.Fields.Item("Cnt").Value & vbCrLf & _
-      "Оборот: " & FormatNumber(ds.Fields.Item("Total").Value, 2) & " руб."
+txt = "Накладных: " & ds.Fields("Cnt").Value & vbCrLf & _
+      "Оборот: " & FormatNumber(ds.Fields("Total").Value, 2) & " руб."
 ds.Close
-Set ds = f.OpenQuery("SELECT COUNT(*) AS Cnt, SUM(Total) AS Total FROM Invoices WHERE Paid = 0", Empty)
-txt = txt & vbCrLf & "Не оплачено: " & ds.Fields.Item("Cnt").Value & " на " & _
-      FormatNumber(ds.Fields.Item("Total").Value, 2) & " руб."
+' параметры запроса берутся из словаря: имя -> значение
+Set prm = CreateObject("Scripting.Dictionary")
+prm.Add "Paid", 1
+Set ds = f.OpenQuery("SELECT COUNT(*) AS Cnt, SUM(Total) AS Total FROM Invoices WHERE Paid = :Paid", prm)
+txt = txt & vbCrLf & "Оплачено: " & ds.Fields("Cnt").Value & " на " & _
+      FormatNumber(ds.Fields("Total").Value, 2) & " руб."
 ds.Close
+' долги на сегодня: строки отчёта «Неоплаченные накладные» с его параметром
+Set r = GlobalVornMain.Report("Неоплаченные накладные")
+r.Params("OnDate").Value = Date
+Set ds = r.Querys(1)
+n = 0
+debt = 0
+Do While Not ds.Eof
+  n = n + 1
+  debt = debt + ds.Fields("Total").Value
+  ds.Next
+Loop
+txt = txt & vbCrLf & "Не оплачено: " & n & " на " & FormatNumber(debt, 2) & " руб."
+' и тот же отчёт — в файл PDF во временной папке
+Set fso = CreateObject("Scripting.FileSystemObject")
+pdf = fso.BuildPath(fso.GetSpecialFolder(2).Path, "Неоплаченные накладные.pdf")
+r.RunEx 3, 1, pdf
+txt = txt & vbCrLf & "Отчёт о долгах: " & pdf
 f.MessageBox txt, 64, "Сводка продаж"
 '''
-js = '''// Оборот по регионам: отчёт «Продажи по регионам за период» в таблицах
-var f = GlobalVornMain.Functions;
+js = '''// Оборот по регионам (оплаченные накладные) и число крупных покупателей
+var main = GlobalVornMain, f = main.Functions;
+// параметры запроса задаются списком: имя, значение, тип
+var prm = main.NewQueryParams;
+prm.Add("Paid", 1, 3, "");
 var ds = f.OpenQuery("SELECT r.Name AS Region, SUM(i.Total) AS Total FROM Invoices i " +
                      "JOIN Clients c ON c.Id = i.ClientId JOIN Regions r ON r.Id = c.RegionId " +
-                     "GROUP BY r.Name ORDER BY 2 DESC", null);
+                     "WHERE i.Paid = :Paid GROUP BY r.Name ORDER BY 2 DESC", prm);
 var lines = [];
-while (!ds.Eof) {
-  lines.push(ds.Fields.Item("Region").Value + ": " + ds.Fields.Item("Total").Value);
-  ds.Next();
-}
+for (; !ds.Eof; ds.Next())
+  lines.push(ds.Fields("Region").Value + ": " + ds.Fields("Total").Value.toFixed(2) + " руб.");
 ds.Close();
+// отчёт «Крупные покупатели» с нашими параметрами: обходим его строки
+var r = main.Report("Крупные покупатели");
+r.Params("MinTotal").Value = 1000000;
+r.Params("MinCount").Value = 1;
+r.Params("Discount").Value = 0;
+var q = r.Querys(1), n = 0;
+for (; !q.Eof; q.Next())
+  n++;
+lines.push("Покупателей с оборотом от 1 000 000 руб.: " + n);
 f.MessageBox(lines.join("\\r\\n"), 64, "Оборот по регионам");
 '''
 ins('VornScript', Numm=1, Name='Сводка продаж', Description='VBScript: итоги по накладным',

@@ -11,7 +11,12 @@
 
 #include <QKeyEvent>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 using namespace runtest;
 
@@ -58,6 +63,7 @@ private Q_SLOTS:
     void enumerators();
     void excelExport();
     void tableExport();
+    void stopRunningScript_data();
     void stopRunningScript();
     void unknownEngine();
     void vornscriptCatalogue();
@@ -102,22 +108,61 @@ std::unique_ptr<Session> TstScriptHost::open(const QString &driver)
     if (!session)                                                                                                      \
         QSKIP("no PostgreSQL test cluster");
 
-// The two stored demo scripts run through RunStoredScript; each run is logged as action 3.
+// The two stored demo scripts run through RunStoredScript, end to end: query parameters
+// from a dictionary (VBScript) and from NewQueryParams (JScript), a report's rows walked
+// after setting its parameters, the report run to a file; each run is logged as action 3.
 void TstScriptHost::demoScripts()
 {
     OPEN_SESSION();
     const int vbs = scalar("select Id from VornScript where Name = 'Сводка продаж'");
     const int js = scalar("select Id from VornScript where Name = 'Оборот по регионам'");
     const int logged = scalar("select count(*) from VornActionLog where IdAction = 3");
+    const QString tmp = m_dir.filePath(driver + "_tmp");
+    QVERIFY(QDir().mkpath(tmp));
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", tmp.toUtf8());
+    auto restoreTmp = qScopeGuard([&] { qputenv("TMPDIR", oldTmp); });
     MessageLog log;
     QCOMPARE(RunStoredScript(vbs), 1);
     QCOMPARE(RunStoredScript(js), 1);
     QCOMPARE(log.texts.size(), 2);
-    QVERIFY2(log.texts[0].startsWith("Накладных: " + QString::number(scalar("select count(*) from Invoices"))), qPrintable(log.texts[0]));
-    QVERIFY(log.texts[0].contains("Не оплачено: " + QString::number(scalar("select count(*) from Invoices where Paid = 0"))));
+
+    auto *db = vorn::Database::defaultDatabase();
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    const QStringList summary = log.texts[0].split("\r\n");
+    QCOMPARE(summary.size(), 5);
+    QCOMPARE(summary[0], "Накладных: " + QString::number(scalar("select count(*) from Invoices")));
+    QVERIFY2(summary[2].startsWith("Оплачено: " + QString::number(scalar("select count(*) from Invoices where Paid = 1")) + " на "),
+             qPrintable(summary[2]));
+    // the debts are the report's rows on today's date, summed by the script
+    const QString debts = QString("from Invoices where Paid = 0 and InvDate <= '%1'").arg(today);
+    const QString debt = QString::number(db->selectValue("select sum(Total) " + debts).toDouble(), 'f', 2);
+    QString shown = summary[3].section(" на ", 1).section(" руб.", 0, 0);
+    QCOMPARE(summary[3].section(" на ", 0, 0), "Не оплачено: " + QString::number(scalar("select count(*) " + debts)));
+    QCOMPARE(shown.remove(QRegularExpression("\\D")), QString(debt).remove('.'));   // two decimals; separators follow the locale
+    const QString pdf = QDir(tmp).filePath("Неоплаченные накладные.pdf");
+    QCOMPARE(summary[4], "Отчёт о долгах: " + pdf);
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf, "-"});
+    p.waitForFinished(30000);
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    const QString debtor = db->selectValue("select c.Name " + QString(debts).replace("from Invoices", "from Invoices i join Clients c on c.Id = i.ClientId")
+                                           + " order by c.Name").toString();
+    QVERIFY2(text.contains("Неоплаченные накладные") && text.contains(debtor), qPrintable(text.left(600)));
+
     const QStringList regions = log.texts[1].split("\r\n");
-    QCOMPARE(regions.size(), scalar("select count(distinct c.RegionId) from Invoices i join Clients c on c.Id = i.ClientId"));
-    QVERIFY2(!regions[0].contains("undefined") && regions[0].contains(": "), qPrintable(regions[0]));
+    QStringList turnover;
+    vorn::Query q;
+    q.setSql("select r.Name, sum(i.Total) from Invoices i join Clients c on c.Id = i.ClientId join Regions r on r.Id = c.RegionId "
+              "where i.Paid = 1 group by r.Name order by 2 desc");
+    q.open();
+    for (; !q.eof(); q.next())
+        turnover << q.field(0)->value().toString() + ": " + QString::number(q.field(1)->value().toDouble(), 'f', 2) + " руб.";
+    QCOMPARE(regions.mid(0, regions.size() - 1), turnover);
+    const int big = scalar("select count(*) from (select ClientId from Invoices group by ClientId having sum(Total) >= 1000000) t");
+    QVERIFY(big > 0);
+    QCOMPARE(regions.last(), "Покупателей с оборотом от 1 000 000 руб.: " + QString::number(big));
+
     QCOMPARE(scalar("select count(*) from VornActionLog where IdAction = 3"), logged + 2);
     QCOMPARE(scalar(QString("select count(*) from VornActionLog where IdAction = 3 and ValueId = %1 and Name = 'Сводка продаж'").arg(vbs)), 1);
 }
@@ -452,28 +497,60 @@ MsgBox ds.SaveToFile("%1", 0, False) & "|" & ds.SaveToFile("%2", 2, False) & "|"
     QVERIFY(QFileInfo(db).size() > 2048);
 }
 
-// A script looping forever stops on Esc and on "Прервать" (the engine's interrupt);
-// the user is told once.
+// A script looping forever stops on Esc and on "Прервать" (the engine's interrupt),
+// whether or not its loop calls the host, in both languages; the user is told once.
+// A watchdog stops what the user could not, so a failure does not hang the run.
+void TstScriptHost::stopRunningScript_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("button");
+    const struct { const char *name, *engine, *script; bool button; } rows[] = {
+        {"vbscript host calls, esc", "VBScript", "Do\n  Set p = GlobalVornMain.NewQueryParams\nLoop", false},
+        {"vbscript bare loop, esc", "VBScript", "i = 0\nDo\n  i = i + 1\nLoop", false},
+        {"vbscript bare loop, button", "VBScript", "Do While True\nLoop", true},
+        {"jscript host calls, button", "JScript", "while (true) { var p = GlobalVornMain.NewQueryParams; }", true},
+        {"jscript empty while, esc", "JScript", "while (true) {}", false},
+        {"jscript for, esc", "JScript", "var i = 0;\nfor (;;) { i++; }", false},
+        {"jscript do-while, button", "JScript", "var s = 'while (', i = 0;\ndo i++; while (i > -1)", true},
+        {"jscript loop in a function, esc", "JScript", "function spin(n) { for (var k = 0; k < n; k += 0) ; }\nspin(/for (;;)/.source.length);", false},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.name) << r.engine << r.script << r.button;
+}
+
 void TstScriptHost::stopRunningScript()
 {
+    QFETCH(QString, engine);
+    QFETCH(QString, script);
+    QFETCH(bool, button);
     auto session = open("SQLITE");
     QWidget window;
     window.show();
-    QTimer::singleShot(300, &window, [&window] {
-        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QCoreApplication::sendEvent(&window, &esc);
+    QTimer::singleShot(300, &window, [&window, button] {
+        if (button) {
+            for (QWidget *w : QApplication::allWidgets())
+                if (w->objectName() == "btnStopScript")
+                    QTest::mouseClick(w, Qt::LeftButton);
+        } else {
+            QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(&window, &esc);
+        }
     });
-    QCOMPARE(runScript("VBScript", "Do\n  Set p = GlobalVornMain.NewQueryParams\nLoop"),
-             QStringList({"Выполнение скрипта прервано"}));
-    // a loop that calls nothing of the host
-    QTimer::singleShot(300, &window, [&window] {
-        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QCoreApplication::sendEvent(&window, &esc);
+    std::atomic<bool> done{false}, watchdogFired{false};
+    std::thread watchdog([&] {
+        for (int k = 0; k < 200 && !done.load(); ++k)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (!done.load()) {
+            watchdogFired.store(true);
+            InterruptRunningScript();   // the engines take a stop from any thread
+        }
     });
-    QCOMPARE(runScript("VBScript", "i = 0\nDo\n  i = i + 1\nLoop"), QStringList({"Выполнение скрипта прервано"}));
-    QTimer::singleShot(300, [] { InterruptRunningScript(); });
-    QCOMPARE(runScript("JScript", "while (true) { var p = GlobalVornMain.NewQueryParams; }"),
-             QStringList({"Выполнение скрипта прервано"}));
+    const QStringList texts = runScript(engine, script);
+    done.store(true);
+    watchdog.join();
+    QVERIFY2(!watchdogFired.load(), "the user's stop did not reach the script");
+    QCOMPARE(texts, QStringList({"Выполнение скрипта прервано"}));
 }
 
 // An engine name with trailing blanks finds the engine; an unknown one raises and
@@ -504,6 +581,9 @@ void TstScriptHost::vornscriptCatalogue()
     }
     auto run = [&](int id, QString *out, QString *err) {
         QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TMPDIR", m_dir.path());   // the demo script leaves a report there
+        p.setProcessEnvironment(env);
         p.start(QCoreApplication::applicationDirPath() + "/vornscript",
                 {"--script-id", QString::number(id), "--profile", "Демо", "--user", "director", "--password", "director", "--ini", ini});
         p.waitForFinished(60000);

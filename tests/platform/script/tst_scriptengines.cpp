@@ -90,6 +90,8 @@ private Q_SLOTS:
     void errorPositions();
     void parseOrderAndEvaluate();
     void localeIsPerEngine();
+    void jscriptLoops_data();
+    void jscriptLoops();
     void interrupt_data();
     void interrupt();
     void host_data();
@@ -289,6 +291,38 @@ void TstScriptEngines::localeIsPerEngine()
     QCOMPARE(first.output(), QStringLiteral("1.5\n2.5 1033"));
     QCOMPARE(second.output(), QStringLiteral("1,5 1049"));
     QCOMPARE(scriptLocale().decimalPoint(), QStringLiteral(","));
+}
+
+// JScript's loops are given a stop check in their conditions: loops of every form, and
+// loop words where they are no loops (strings, comments, regular expressions, templates,
+// member names), keep their meaning and their lines.
+void TstScriptEngines::jscriptLoops_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("while and do-while") << "var i = 0, n = 0; while (i < 5) i++; do n += 2; while (n < 7)\nEcho(i, n);" << "5 8";
+    QTest::newRow("for forms") << "var s = 0; for (var i = 0; i < 4; i++) s += i; for (var j = 9; ; ) { if (j-- < 7) break; }\n"
+                                  "for (var k in {a: 1, b: 2}) s += k; for (var c of [7, 8]) s += c; Echo(s, j);" << "6ab78 5";
+    QTest::newRow("header with a function") << "var r = []; for (var f = function () { var a = 1; return a; }, i = f(); i < 3; i++) r.push(i);\n"
+                                               "Echo(r.join(','));" << "1,2";
+    QTest::newRow("loop words that are no loops")
+        << "var o = {while: 1, for: 2}; var t = 'while (x) for (;;)'; /* for (;;) */ // while (true)\n"
+           "var re = /while \\(t\\)/; var d = (10) / 2 / 1; var u = `${o.while + o.for} for (;;)`;\nEcho(t, re.test('while (t)'), d, u);"
+        << "while (x) for (;;) True 5 3 for (;;)";
+    QTest::newRow("nested with labels") << "var n = 0; outer: for (var i = 0; i < 3; i++) { for (var j = 0; j < 3; j++) { if (j == 1) continue outer; n++; } }\n"
+                                           "Echo(n);" << "3";
+    QTest::newRow("condition with comma") << "var i = 0, k = 0; while (k++, i < 3) i++; Echo(i, k);" << "3 4";
+}
+
+void TstScriptEngines::jscriptLoops()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, output);
+    TestSite site;
+    auto e = runScript(QStringLiteral("JScript"), script + QStringLiteral("\nnull.x;"), site);
+    QCOMPARE(site.output(), output);
+    QCOMPARE(site.errors.size(), 1);   // the line of a later error is where it was written
+    QCOMPARE(site.errors[0].line, int(script.count(QLatin1Char('\n'))) + 1);
 }
 
 void TstScriptEngines::interrupt_data()

@@ -10,6 +10,7 @@
 #include <QJSValueIterator>
 #include <QRegularExpression>
 #include <cmath>
+#include <functional>
 
 namespace vorn::js {
 
@@ -37,6 +38,7 @@ class Bridge : public QObject
 public:
     explicit Bridge(QJSEngine *e) : engine(e) {}
     QJSEngine *engine;
+    std::function<void()> poll;     // lets the host look up (and stop the script)
     std::vector<Variant> handles;   // objects and arrays JavaScript refers to
     QJSValue wrapFn, arrayFn;       // JS helpers that make the proxies
 
@@ -128,6 +130,8 @@ public:
     }
 
 public Q_SLOTS:
+    void pollHost() { if (poll) poll(); }
+
     // After the engine's matcher answered "no match": raises error 28 when that
     // answer cannot be trusted, because the matcher gives up silently once it has
     // backtracked past its limit. A second matcher decides: a match it finds, or its
@@ -308,6 +312,12 @@ static const char *prelude = R"JS(
         });
     }
     function vbarray(h) { var o = { __vbarray: h }; return o; }
+    // every loop condition of a script passes here (see withLoopPolls)
+    var turns = 0;
+    Object.defineProperty(global, '__vornLoopPoll', { value: function () {
+        if ((++turns & 255) === 0) bridge.pollHost();
+        return true;
+    } });
     global.ActiveXObject = function (progId) { return bridge.create(String(progId)); };
     global.Enumerator = function (coll) {
         this._h = bridge.enumerator(coll === undefined ? [] : coll);
@@ -345,12 +355,140 @@ static const char *prelude = R"JS(
 })
 )JS";
 
+
+namespace {
+
+const QString kLoopPoll = QStringLiteral("__vornLoopPoll()");
+
+// QJSEngine runs a script on the caller's thread and gives the host no way in while it
+// runs but its interrupt flag: a loop that calls nothing of the host would never let
+// the user's "Прервать" (a window event) be seen. So every loop condition of the text
+// is made to call the host's poll first: `while (c)` becomes `while (__vornLoopPoll() && (c))`,
+// `for (a; c; b)` likewise (an empty condition becomes the call alone); for-in and
+// for-of walk finite things and stay. Only characters are inserted, never line breaks,
+// so lines stay where they were. A light scanner does this (strings, comments,
+// templates and regular expressions skipped); the caller keeps the original text if
+// the result does not compile.
+QString withLoopPolls(const QString &code)
+{
+    struct Header { bool isFor; int parenDepth, braceDepth, open; QList<int> semis; };
+    struct Insert { int at; QString text; };
+    QList<Insert> inserts;
+    QList<Header> headers;
+    QList<int> templateBraces;   // brace depth at which each open `${` returns to its template
+    int paren = 0, brace = 0;
+    int pending = 0;             // 1: `while` seen, 2: `for` seen, waiting for `(`
+    bool regexAllowed = true;
+    const int n = int(code.size());
+    auto isIdent = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; };
+    auto skipTemplate = [&](int i) {   // i after ` or after the } closing a ${...}; returns the index after the end
+        while (i < n) {
+            if (code[i] == u'\\') { i += 2; continue; }
+            if (code[i] == u'`') return i + 1;
+            if (code[i] == u'$' && i + 1 < n && code[i + 1] == u'{') { templateBraces.append(brace); ++brace; return -(i + 2) - 1; }
+            ++i;
+        }
+        return n;
+    };
+    int i = 0;
+    while (i < n) {
+        const QChar c = code[i];
+        if (c.isSpace()) { ++i; continue; }
+        if (c == u'/' && i + 1 < n && code[i + 1] == u'/') { while (i < n && code[i] != u'\n') ++i; continue; }
+        if (c == u'/' && i + 1 < n && code[i + 1] == u'*') { const int e = code.indexOf(QStringLiteral("*/"), i + 2); i = e < 0 ? n : e + 2; continue; }
+        if (c == u'\'' || c == u'"') {
+            ++i;
+            while (i < n && code[i] != c && code[i] != u'\n') i += code[i] == u'\\' ? 2 : 1;
+            ++i; pending = 0; regexAllowed = false;
+            continue;
+        }
+        if (c == u'`') {
+            const int r = skipTemplate(i + 1);
+            i = r < 0 ? -r - 1 : r; pending = 0; regexAllowed = r < 0;
+            continue;
+        }
+        if (c == u'/' && regexAllowed) {
+            bool inClass = false;
+            ++i;
+            while (i < n && code[i] != u'\n') {
+                if (code[i] == u'\\') { i += 2; continue; }
+                if (code[i] == u'[') inClass = true;
+                else if (code[i] == u']') inClass = false;
+                else if (code[i] == u'/' && !inClass) break;
+                ++i;
+            }
+            ++i;
+            while (i < n && isIdent(code[i])) ++i;
+            pending = 0; regexAllowed = false;
+            continue;
+        }
+        if (isIdent(c)) {
+            const int start = i;
+            while (i < n && isIdent(code[i])) ++i;
+            const QStringView word = QStringView(code).mid(start, i - start);
+            const bool member = start > 0 && code[start - 1] == u'.';
+            if (!member && word == u"while") pending = 1;
+            else if (!member && word == u"for") pending = 2;
+            else if (!(pending == 2 && word == u"await")) pending = 0;
+            static const QStringList beforeExpression = {"return", "typeof", "instanceof", "in", "of", "new", "delete",
+                                                         "void", "throw", "case", "do", "else", "yield", "await"};
+            regexAllowed = beforeExpression.contains(word.toString());
+            continue;
+        }
+        if (c == u'(') {
+            ++paren;
+            if (pending) headers.append({pending == 2, paren, brace, i, {}});
+        } else if (c == u')') {
+            if (!headers.isEmpty() && headers.last().parenDepth == paren) {
+                const Header h = headers.takeLast();
+                if (!h.isFor) {
+                    inserts.append({h.open + 1, kLoopPoll + QStringLiteral(" && (")});
+                    inserts.append({i, QStringLiteral(")")});
+                } else if (h.semis.size() == 2) {
+                    const int from = h.semis[0] + 1, to = h.semis[1];
+                    if (QStringView(code).mid(from, to - from).trimmed().isEmpty()) {
+                        inserts.append({from, QLatin1Char(' ') + kLoopPoll});
+                    } else {
+                        inserts.append({from, QLatin1Char(' ') + kLoopPoll + QStringLiteral(" && (")});
+                        inserts.append({to, QStringLiteral(")")});
+                    }
+                }
+            }
+            --paren;
+        } else if (c == u';') {
+            if (!headers.isEmpty() && headers.last().parenDepth == paren && headers.last().braceDepth == brace)
+                headers.last().semis.append(i);
+        } else if (c == u'{') {
+            ++brace;
+        } else if (c == u'}') {
+            if (!templateBraces.isEmpty() && templateBraces.last() == brace - 1) {
+                templateBraces.removeLast();
+                --brace;
+                const int r = skipTemplate(i + 1);
+                i = r < 0 ? -r - 1 : r; pending = 0; regexAllowed = r < 0;
+                continue;
+            }
+            --brace;
+        }
+        pending = 0;
+        regexAllowed = c != u')' && c != u']';
+        ++i;
+    }
+    if (inserts.isEmpty()) return code;
+    std::stable_sort(inserts.begin(), inserts.end(), [](const Insert &a, const Insert &b) { return a.at > b.at; });
+    QString out = code;
+    for (const Insert &ins : inserts) out.insert(ins.at, ins.text);
+    return out;
+}
+
+} // namespace
+
 struct JScriptEngine::Private {
     QJSEngine engine;
     std::unique_ptr<Bridge> bridge;
     script::ScriptSite *site = nullptr;
     script::ScriptState state = script::ScriptState::Uninitialized;
-    struct Pending { QString code; int startLine; quint32 cookie; };
+    struct Pending { QString code, polled; int startLine; quint32 cookie; };
     std::vector<Pending> pending;
 
     Private() : bridge(std::make_unique<Bridge>(&engine))
@@ -363,10 +501,17 @@ struct JScriptEngine::Private {
         QJSEngine::setObjectOwnership(bridge.get(), QJSEngine::CppOwnership);
     }
 
-    bool runText(const QString &code, int startLine, quint32 cookie, QJSValue *result)
+    bool compiles(const QString &code, int startLine)
+    {
+        const QJSValue check = engine.evaluate(QStringLiteral("(function () {\n") + code + QStringLiteral("\n})"), QString(), startLine);
+        return !(check.isError() && check.property(QStringLiteral("name")).toString() == QLatin1String("SyntaxError"));
+    }
+
+    // code: the text as written (its lines go into error reports); polled: what runs
+    bool runText(const QString &code, int startLine, quint32 cookie, QJSValue *result, const QString &polled = QString())
     {
         if (site) site->onEnterScript();
-        QJSValue r = engine.evaluate(code, QString(), startLine + 1);
+        QJSValue r = engine.evaluate(polled.isNull() ? code : polled, QString(), startLine + 1);
         if (site) site->onLeaveScript();
         const bool interrupted = engine.isInterrupted();
         if (interrupted) engine.setInterrupted(false);
@@ -404,7 +549,13 @@ struct JScriptEngine::Private {
     }
 };
 
-JScriptEngine::JScriptEngine() : d(std::make_unique<Private>()) {}
+JScriptEngine::JScriptEngine() : d(std::make_unique<Private>())
+{
+    d->bridge->poll = [this] {
+        if (interruptFlag()->load(std::memory_order_relaxed))
+            takeAttention();   // a stop asked there has set the engine's interrupt flag
+    };
+}
 JScriptEngine::~JScriptEngine() { close(); }
 
 void JScriptEngine::setSite(script::ScriptSite *site) { d->site = site; }
@@ -448,14 +599,16 @@ bool JScriptEngine::parseScriptText(const QString &code, const QString &, int st
 {
     // QJSEngine has no separate compile step that keeps code: check the syntax now
     // (as a function body, so nothing runs) and run it with the engine.
-    QJSValue check = d->engine.evaluate(QStringLiteral("(function () {\n") + code + QStringLiteral("\n})"), QString(), startLine);
-    if (check.isError() && check.property(QStringLiteral("name")).toString() == QLatin1String("SyntaxError")) {
+    if (!d->compiles(code, startLine)) {
         d->runText(code, startLine, cookie, nullptr);
         return false;
     }
+    QString polled = withLoopPolls(code);
+    if (polled != code && !d->compiles(polled, startLine))
+        polled = code;   // the scanner misread the text: run it as written, without the polls
     if (d->state == script::ScriptState::Connected || d->state == script::ScriptState::Started)
-        return d->runText(code, startLine, cookie, nullptr);
-    d->pending.push_back({code, startLine, cookie});
+        return d->runText(code, startLine, cookie, nullptr, polled);
+    d->pending.push_back({code, polled, startLine, cookie});
     return true;
 }
 
@@ -476,7 +629,7 @@ bool JScriptEngine::run()
     bool ok = true;
     auto todo = std::move(d->pending);
     d->pending.clear();
-    for (const auto &p : todo) ok = d->runText(p.code, p.startLine, p.cookie, nullptr) && ok;
+    for (const auto &p : todo) ok = d->runText(p.code, p.startLine, p.cookie, nullptr, p.polled) && ok;
     return ok;
 }
 
