@@ -90,9 +90,10 @@ int VornGenAppMain(int argc, char **argv)
     auto *main = new TfrmVornGenAppMDImain();
     InstallDataCommands();  // the "Данные" items act on the focused grid
     if (!main->FormLoad(StartedByAutomation())) {
+        const int rc = main->ExitCode();
         delete main;  // a batch run ended the program before the message loop
         delete dm;
-        return 0;
+        return rc;
     }
     if (StartedByAutomation())
         main->showMinimized();

@@ -227,22 +227,31 @@ bool TfrmVornGenAppMDImain::FormLoad(bool startedByAutomation)
     const QString loginKey = cmd.Contains(QStringLiteral("U")) ? QStringLiteral("U") : QStringLiteral("L");
     if (cmd.Count() > 0 && cmd.IsGiven(QStringLiteral("CN")) && cmd.IsGiven(loginKey) && cmd.IsGiven(QStringLiteral("P"))) {
         const QString profile = cmd.Value(QStringLiteral("CN"));
-        if (m_services->ConnectFromProfile(profile, cmd.Value(loginKey), cmd.Value(QStringLiteral("P")))) {
+        const bool connected = m_services->ConnectFromProfile(profile, cmd.Value(loginKey), cmd.Value(QStringLiteral("P")));
+        if (connected) {
             m_ConnectionName = profile;
             OnAfterConnect();
         }
-        // Batch step: a script or an import, then the program ends.
+        // Batch step: a script or an import, then the program ends. Without the
+        // connection the step could only fail again; the run ends as failed, so that
+        // whoever started it (cron, a shell script) can tell.
         if (cmd.IsGiven(QStringLiteral("RUNSCRIPT"))) {
             const int id = cmd.Value(QStringLiteral("RUNSCRIPT")).toInt();
             if (id > 0) {
-                m_services->RunStoredScript(id);
+                if (connected)
+                    m_services->RunStoredScript(id);
+                else
+                    m_exitCode = 1;
                 return false;
             }
         } else if (cmd.IsGiven(QStringLiteral("RUNIMPORT"))) {
             const QString file = cmd.IsGiven(QStringLiteral("IMPORTFILE")) ? cmd.Value(QStringLiteral("IMPORTFILE")) : QString();
             const int id = cmd.Value(QStringLiteral("RUNIMPORT")).toInt();
             if (id > 0) {
-                m_services->RunImport(id, file);
+                if (connected)
+                    m_services->RunImport(id, file);
+                else
+                    m_exitCode = 1;
                 return false;
             }
         }

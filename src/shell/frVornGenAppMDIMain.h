@@ -62,6 +62,7 @@ public:
 
     // Main window load; false when a batch run asks the program to end.
     bool FormLoad(bool startedByAutomation);
+    int ExitCode() const { return m_exitCode; }  // of a batch run that ended in FormLoad
 
     void OnAfterConnect();        // the connection's after-connect event
     void OpenDatabase();
@@ -107,6 +108,7 @@ private:
     QString m_ConnectionName;     // profile in use, "" when not connected
     bool m_QuitRequested = false; // set by the automation Quit call
     bool m_startedByAutomation = false;
+    int m_exitCode = 0;
     bool m_lostPending = false;   // a lost connection waits for ConnectionLost
 };
 

@@ -211,8 +211,11 @@ void TstShell::startUp_data()
                                          << QStringList{"connect A x y"} + tail + QStringList{"receiver", "catalogue"};
     QTest::newRow("failed connection, no dialog") << QStringList{"/cn:A", "/u:x", "/p:y"} << false << true
                                                   << QStringList{"connect A x y", "receiver"};
+    // the step is not tried without the connection, and the run ends as failed
     QTest::newRow("batch after failed connection") << QStringList{"/cn:A", "/u:x", "/p:y", "/RunScript:7"} << false << false
-                                                   << QStringList{"connect A x y", "script 7"};
+                                                   << QStringList{"connect A x y"};
+    QTest::newRow("import after failed connection") << QStringList{"/cn:A", "/u:x", "/p:y", "/RunImport:3"} << false << false
+                                                    << QStringList{"connect A x y"};
 }
 
 void TstShell::startUp()
@@ -231,6 +234,7 @@ void TstShell::startUp()
     QCOMPARE(w.FormLoad(false), keepsRunning);
     QCoreApplication::sendPostedEvents(&w);
     QCOMPARE(got, calls);
+    QCOMPARE(w.ExitCode(), !connectOk && !keepsRunning ? 1 : 0);
     if (got.contains("catalogue"))
         QCOMPARE(w.windowTitle(), QString("Генератор отчётов Vorn /A/"));
     VornCmndLine().Clear();
