@@ -40,6 +40,42 @@ constexpr int kEditHeight = 21;
 constexpr int kButtonWidth = 81;
 constexpr int kButtonHeight = 25;
 
+// Date and time boxes take a whole value typed over a selected one ("01.01.2020",
+// "01012020", "1.1.2020"), as a masked edit does. Qt's own box would type into the
+// section under the caret and read "01.01.2020" over "11.12.2026" as 11.01.2020.
+template <class Base>
+class TAskTypedOver : public Base
+{
+public:
+    using Base::Base;
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        const QString t = e->text();
+        const bool digit = t.size() == 1 && t.at(0).isDigit();
+        const bool separator = t.size() == 1 && QStringLiteral("./-,:").contains(t.at(0));
+        QLineEdit *line = this->lineEdit();
+        if (digit && line->hasSelectedText() && line->selectedText() == line->text()) {
+            this->setCurrentSectionIndex(0);
+            this->setSelectedSection(this->sectionAt(0));
+        }
+        // a separator right after a section filled itself and moved on is the one typed
+        // by habit: moving again would skip a section
+        if (separator && m_advanced) {
+            m_advanced = false;
+            e->accept();
+            return;
+        }
+        const int before = this->currentSectionIndex();
+        Base::keyPressEvent(e);
+        m_advanced = digit && this->currentSectionIndex() != before;
+    }
+
+private:
+    bool m_advanced = false;  // the last digit completed its section and moved on
+};
+
 // Numeric edit of types 2, 3 and 4: grouped digits, fixed decimals; type 3 drops
 // trailing zeros as its display format ",0.######" does. The integer type is 32
 // bits wide, as its field in the parameter dataset. A number the edit cannot hold
@@ -512,7 +548,7 @@ int TfrmAskMe::BuildRow(int i)
         return spin;
     };
     auto dateEdit = [&]() {
-        auto *d = new QDateEdit(this);
+        auto *d = new TAskTypedOver<QDateEdit>(this);
         d->setCalendarPopup(true);
         d->setDisplayFormat(shortDateFormat());
         return d;
@@ -590,7 +626,7 @@ int TfrmAskMe::BuildRow(int i)
         const int w = place(d, dateName, defaultWidth(120));
         row.control = d;
         auto *spin = spinFor(d, dateName);
-        auto *t = new QTimeEdit(this);
+        auto *t = new TAskTypedOver<QTimeEdit>(this);
         t->setObjectName(QStringLiteral("TimePart_") + p->ParName);
         t->setProperty("Tag", i);
         t->setDisplayFormat(QStringLiteral("HH:mm:ss"));

@@ -66,6 +66,8 @@ private Q_SLOTS:
     void okStoresRemembered();
     void numbersKeptOrRefused_data();
     void numbersKeptOrRefused();
+    void datesTypedOver_data();
+    void datesTypedOver();
     void unknownTypeBlocksOk();
     void sqlErrors();
     void prepareWithoutParams();
@@ -606,6 +608,41 @@ void TestAskMe::numbersKeptOrRefused()
         QVERIFY(dlg.result() != int(QDialog::Accepted));
         QCOMPARE(edit->text().remove(QLocale().groupSeparator()).remove(u' '), typed);
     }
+}
+
+void TestAskMe::datesTypedOver_data()
+{
+    QTest::addColumn<QString>("box");     // the parameter's edit
+    QTest::addColumn<QString>("typed");   // over the whole selected value
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("date with dots") << "DateFrom" << "01.01.2020" << "01.01.2020";
+    QTest::newRow("date digits only") << "DateFrom" << "01012020" << "01.01.2020";
+    QTest::newRow("date short parts") << "DateFrom" << "1.1.2020" << "01.01.2020";
+    QTest::newRow("date end of year") << "DateFrom" << "31.12.1999" << "31.12.1999";
+    QTest::newRow("date part of date and time") << "DatePart_SinceTime" << "05.03.2021" << "05.03.2021";
+    QTest::newRow("time with colons") << "TimePart_SinceTime" << "07:05:09" << "07:05:09";
+    QTest::newRow("time digits only") << "TimePart_SinceTime" << "230000" << "23:00:00";
+}
+
+// A user types a whole date over the selected one; Qt's box alone reads "01.01.2020"
+// over "10.01.2025" as another date without a word.
+void TestAskMe::datesTypedOver()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    MessageLog log;
+    auto list = everyType();
+    TfrmAskMe dlg(list.get());
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    auto *edit = child<QDateTimeEdit>(&dlg, box);
+    QVERIFY(edit);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), shown);
 }
 
 void TestAskMe::unknownTypeBlocksOk()
