@@ -46,15 +46,15 @@ class TstScriptHost : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
-    void demoScripts_data() { drivers(); }
+    void demoScripts_data() { DemoCatalogues::driverRows(); }
     void demoScripts();
-    void walkReportData_data() { drivers(); }
+    void walkReportData_data() { DemoCatalogues::driverRows(); }
     void walkReportData();
-    void parameters_data() { drivers(); }
+    void parameters_data() { DemoCatalogues::driverRows(); }
     void parameters();
-    void runToFile_data() { drivers(); }
+    void runToFile_data() { DemoCatalogues::driverRows(); }
     void runToFile();
-    void bindQueryParams_data() { drivers(); }
+    void bindQueryParams_data() { DemoCatalogues::driverRows(); }
     void bindQueryParams();
     void errors_data();
     void errors();
@@ -69,44 +69,22 @@ private Q_SLOTS:
     void vornscriptCatalogue();
 
 private:
-    void drivers();
     std::unique_ptr<Session> open(const QString &driver);
 
     QTemporaryDir m_dir;
-    QString m_sqlite;
-    std::unique_ptr<PgCatalogue> m_pg;
+    DemoCatalogues m_demo;
 };
 
 void TstScriptHost::initTestCase()
 {
     qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
-    m_sqlite = m_dir.filePath("demo.sqlite");
-    QCOMPARE(createSqliteCatalogue(m_sqlite), QString());
-    if (pgAvailable()) {
-        m_pg = std::make_unique<PgCatalogue>();
-        QCOMPARE(m_pg->error, QString());
-    }
-}
-
-void TstScriptHost::drivers()
-{
-    QTest::addColumn<QString>("driver");
-    QTest::newRow("sqlite") << "SQLITE";
-    QTest::newRow("postgresql") << "POSTGRESQL";
+    QCOMPARE(m_demo.create(m_dir.path()), QString());
 }
 
 std::unique_ptr<Session> TstScriptHost::open(const QString &driver)
 {
-    if (driver == "POSTGRESQL" && !m_pg)
-        return nullptr;
-    return std::make_unique<Session>(driver, driver == "POSTGRESQL" ? m_pg->name : m_sqlite);
+    return m_demo.open(driver);
 }
-
-#define OPEN_SESSION()                                                                                                 \
-    QFETCH(QString, driver);                                                                                           \
-    auto session = open(driver);                                                                                       \
-    if (!session)                                                                                                      \
-        QSKIP("no PostgreSQL test cluster");
 
 // The two stored demo scripts run through RunStoredScript, end to end: query parameters
 // from a dictionary (VBScript) and from NewQueryParams (JScript), a report's rows walked
@@ -571,7 +549,7 @@ void TstScriptHost::vornscriptCatalogue()
     const QString ini = m_dir.filePath("VornConn.ini");
     QFile f(ini);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QString("[Connections]\nДемо=Демо\n[Демо]\nDriver=SQLITE\nDATABASE NAME=%1\n").arg(m_sqlite).toUtf8());
+    f.write(QString("[Connections]\nДемо=Демо\n[Демо]\nDriver=SQLITE\nDATABASE NAME=%1\n").arg(m_demo.sqlite).toUtf8());
     f.close();
     int broken = 0;
     {

@@ -88,6 +88,47 @@ struct Session
     }
 };
 
+// The demo catalogue in a SQLite file of the test's folder, and in PostgreSQL when the
+// test cluster is given; data functions list both drivers, a missing one is skipped.
+struct DemoCatalogues
+{
+    QString sqlite;
+    std::unique_ptr<PgCatalogue> pg;
+
+    // What failed, or "".
+    QString create(const QString &folder)
+    {
+        sqlite = folder + QStringLiteral("/demo.sqlite");
+        if (const QString e = createSqliteCatalogue(sqlite); !e.isEmpty())
+            return e;
+        if (pgAvailable()) {
+            pg = std::make_unique<PgCatalogue>();
+            return pg->error;
+        }
+        return QString();
+    }
+    // nullptr when that driver's catalogue is not there.
+    std::unique_ptr<Session> open(const QString &driver) const
+    {
+        if (driver == "POSTGRESQL" && !pg)
+            return nullptr;
+        return std::make_unique<Session>(driver, driver == "POSTGRESQL" ? pg->name : sqlite);
+    }
+    static void driverRows()
+    {
+        QTest::addColumn<QString>("driver");
+        QTest::newRow("sqlite") << "SQLITE";
+        QTest::newRow("postgresql") << "POSTGRESQL";
+    }
+};
+
+// Opens the row's driver through the test's own open(), or skips the row.
+#define OPEN_SESSION()                                                                                                 \
+    QFETCH(QString, driver);                                                                                           \
+    auto session = open(driver);                                                                                       \
+    if (!session)                                                                                                      \
+        QSKIP("no PostgreSQL test cluster");
+
 // tools/remote_module_server.py on a free loopback port.
 struct ModuleServer
 {

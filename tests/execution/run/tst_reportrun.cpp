@@ -169,18 +169,18 @@ private Q_SLOTS:
     void cleanup();
     void outputs_data();
     void outputs();
-    void promptCancelled_data() { drivers(); }
+    void promptCancelled_data() { DemoCatalogues::driverRows(); }
     void promptCancelled();
     void grids_data();
     void grids();
     void callersList();
-    void layoutFollowsCatalogue_data() { drivers(); }
+    void layoutFollowsCatalogue_data() { DemoCatalogues::driverRows(); }
     void layoutFollowsCatalogue();
-    void unknownDataSource_data() { drivers(); }
+    void unknownDataSource_data() { DemoCatalogues::driverRows(); }
     void unknownDataSource();
-    void remoteFirstSource_data() { drivers(); }
+    void remoteFirstSource_data() { DemoCatalogues::driverRows(); }
     void remoteFirstSource();
-    void twoMasters_data() { drivers(); }
+    void twoMasters_data() { DemoCatalogues::driverRows(); }
     void twoMasters();
     void design_data();
     void design();
@@ -206,24 +206,17 @@ private Q_SLOTS:
     void fromTheTree();
 
 private:
-    void drivers();
     std::unique_ptr<Session> open(const QString &driver);
 
     QTemporaryDir m_dir;
-    QString m_sqlite;
-    std::unique_ptr<PgCatalogue> m_pg;
+    DemoCatalogues m_demo;
     std::unique_ptr<ModuleServer> m_server;
 };
 
 void TstReportRun::initTestCase()
 {
     qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
-    m_sqlite = m_dir.filePath("demo.sqlite");
-    QCOMPARE(createSqliteCatalogue(m_sqlite), QString());
-    if (pgAvailable()) {
-        m_pg = std::make_unique<PgCatalogue>();
-        QCOMPARE(m_pg->error, QString());
-    }
+    QCOMPARE(m_demo.create(m_dir.path()), QString());
     m_server = std::make_unique<ModuleServer>();
     QVERIFY2(m_server->port > 0, "the sample module server did not start");
 }
@@ -238,27 +231,13 @@ void TstReportRun::cleanup()
     TReportDesignerDialog::SetPrinterSetup({});
 }
 
-void TstReportRun::drivers()
-{
-    QTest::addColumn<QString>("driver");
-    QTest::newRow("sqlite") << "SQLITE";
-    QTest::newRow("postgresql") << "POSTGRESQL";
-}
-
 std::unique_ptr<Session> TstReportRun::open(const QString &driver)
 {
-    if (driver == "POSTGRESQL" && !m_pg)
-        return nullptr;
-    auto s = std::make_unique<Session>(driver, driver == "POSTGRESQL" ? m_pg->name : m_sqlite);
-    ExecSql(QString("update VornRemoteData set ComputerName='127.0.0.1', Port=%1").arg(m_server->port));
+    auto s = m_demo.open(driver);
+    if (s)
+        ExecSql(QString("update VornRemoteData set ComputerName='127.0.0.1', Port=%1").arg(m_server->port));
     return s;
 }
-
-#define OPEN_SESSION()                                                                                                 \
-    QFETCH(QString, driver);                                                                                           \
-    auto session = open(driver);                                                                                       \
-    if (!session)                                                                                                      \
-        QSKIP("no PostgreSQL test cluster");
 
 // ------------------------------------------------------------------ destinations
 
@@ -443,7 +422,7 @@ void TstReportRun::callersList()
 {
     // A script's own list stays the script's: no prompt, never freed by the run, and a
     // result window keeps a copy that lives on after the script dropped its list.
-    Session s("SQLITE", m_sqlite);
+    Session s("SQLITE", m_demo.sqlite);
     MessageLog log;
     DialogScript dialogs;
     const int qid = idOf("VornQuery", "Неоплаченные накладные");
@@ -1008,7 +987,7 @@ void TstReportRun::userFio()
     // without a catalogue the full name cannot be had
     QCOMPARE(UserFioFunction({}).toString(), QString("????"));
     QCOMPARE(UserFioFunction({ReportValue(1)}).toString(), QString("Неверное кол-во аргументов"));
-    Session s("SQLITE", m_sqlite);
+    Session s("SQLITE", m_demo.sqlite);
     QCOMPARE(UserFioFunction({}).toString(), QString("Директор Смирнов Алексей Викторович"));
     QCOMPARE(ReportFunctions().signature("USERFIO").description, QString("USERFIO| Фамилия, имя , отчество пользователя"));
 }
@@ -1017,7 +996,7 @@ void TstReportRun::userFio()
 
 void TstReportRun::preview()
 {
-    Session s("SQLITE", m_sqlite);
+    Session s("SQLITE", m_demo.sqlite);
     MessageLog log;
     DialogScript dialogs;
     const int id = idOf("VornForm", "Справочник клиентов");
@@ -1203,13 +1182,13 @@ void TstReportRun::batch()
     {
         QFile f(ini);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(("[Connections]\nDemo=Demo\n[Demo]\nDriver=SQLITE\nDATABASE NAME=" + m_sqlite + "\n").toUtf8());
+        f.write(("[Connections]\nDemo=Demo\n[Demo]\nDriver=SQLITE\nDATABASE NAME=" + m_demo.sqlite + "\n").toUtf8());
     }
     const QString report = output.startsWith("sales") ? "Продажи по регионам за период"
                          : output.startsWith("clients") ? "Справочник клиентов" : "Накладные клиента с составом";
     int id = 0, before = 0;
     {
-        Session s("SQLITE", m_sqlite);
+        Session s("SQLITE", m_demo.sqlite);
         id = output.startsWith("unknown")
             ? addReport("Поле, которого нет", 1, 3, simpleLayout({"Query1.Nope"}), {{"select 1 as A", false, "Query1"}})
             : idOf("VornForm", report);
@@ -1223,7 +1202,7 @@ void TstReportRun::batch()
     QVERIFY(p.waitForFinished(60000));
     const QString err = QString::fromUtf8(p.readAllStandardError());
     QCOMPARE(p.exitCode(), exitCode);
-    Session s("SQLITE", m_sqlite);
+    Session s("SQLITE", m_demo.sqlite);
     if (exitCode != 0) {
         QVERIFY2(err.contains(text), qPrintable(err));
         QVERIFY(!QFile::exists(out));
@@ -1246,11 +1225,11 @@ void TstReportRun::batchLikeACronJob()
     {
         QFile f(work.filePath("VornConn.ini"));
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(("[Connections]\nКрон=Крон\n[Крон]\nDriver=SQLITE\nDATABASE NAME=" + m_sqlite + "\n").toUtf8());
+        f.write(("[Connections]\nКрон=Крон\n[Крон]\nDriver=SQLITE\nDATABASE NAME=" + m_demo.sqlite + "\n").toUtf8());
     }
     int id = 0;
     {
-        Session s("SQLITE", m_sqlite);
+        Session s("SQLITE", m_demo.sqlite);
         id = idOf("VornForm", "Продажи по регионам за период");
     }
     const QString out = work.filePath("sales.txt");
@@ -1278,7 +1257,7 @@ void TstReportRun::batchLikeACronJob()
 
 void TstReportRun::fromTheTree()
 {
-    Session s("SQLITE", m_sqlite);
+    Session s("SQLITE", m_demo.sqlite);
     MessageLog log;
     DialogScript dialogs;
     bool prompted = false;
