@@ -3,14 +3,11 @@
 #include "tools/vornreport/CatalogueReport.h"
 
 #include "database/VornMessages.h"
-#include "database/dmdVorn.h"
-#include "database/fLoginDB.h"
 #include "execution/ParamAskMe.h"
 #include "execution/VornReportDesigner.h"
 #include "execution/VornRun.h"
 #include "execution/VornRunParams.h"
-#include "platform/core/SettingsStore.h"
-#include "platform/data/Database.h"
+#include "tools/ToolCatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,22 +24,15 @@ int runCatalogueReport(const CatalogueReportJob &job)
             failed = true;
         return TMsgButton(r.buttons & -r.buttons);  // OK, or Abort for errors
     });
-    SetDialogRunner([](QDialog *) { return 0; });  // no window may wait for a person
-    vorn::Database db;
-    db.setDatabaseName(QStringLiteral("dbMain"));
-    const QString ini = job.iniFile.isEmpty() ? ToolConnIniPath() : job.iniFile;
-    if (!ConnectFromProfileWith(&db, ini, job.profile, job.login, job.password))
+    TToolCatalogue cat;
+    if (!cat.Connect(job.iniFile, job.profile, job.login, job.password))
         return 1;
-    TdmVorn dm;
-    // remembered values are those of the program's own per-user store
-    vorn::SettingsStore store(QStringLiteral("VornGen"));
-    RunSetParamStore(&store);
     // nobody looks at the pages before they are written: a layout asking for data
     // its datasets lack is an error, not a page of markers
     ReportDesignerDialog1()->StrictNames = true;
     int rc = 0;
     try {
-        dm.ReadParamPrefix();
+        cat.dm->ReadParamPrefix();
         // The rights view is what the catalogue tree shows this login: a report the
         // tree would not offer is not rendered here either.
         const QString id = QString::number(job.reportId);
@@ -52,8 +42,8 @@ int runCatalogueReport(const CatalogueReportJob &job)
                 std::fprintf(stderr, "vornreport: no report with Id %d\n", job.reportId);
             else
                 std::fprintf(stderr, "vornreport: %s\n",
-                             qPrintable(QStringLiteral("у пользователя %1 нет прав на отчёт с Id %2").arg(dm.LoginName(), id)));
-            db.close();
+                             qPrintable(QStringLiteral("у пользователя %1 нет прав на отчёт с Id %2").arg(cat.dm->LoginName(), id)));
+            cat.db.close();
             return 1;
         }
         auto params = RunBuildParamList(job.reportId, okReport);
@@ -68,7 +58,7 @@ int runCatalogueReport(const CatalogueReportJob &job)
                 p->setCopyCount(qMax(1, job.copies));
             });
             ExecuteReport(job.reportId, caption.toString(), params.get(), false, etLayout, dsPrinter, QString(), vrmRun);
-            db.close();
+            cat.db.close();
             return failed ? 1 : 0;
         }
         // the run picks the output format by the extension; another format goes through a temporary name
@@ -87,6 +77,6 @@ int runCatalogueReport(const CatalogueReportJob &job)
         std::fprintf(stderr, "vornreport: %s\n", e.what());
         rc = 1;
     }
-    db.close();
+    cat.db.close();
     return rc != 0 || failed ? 1 : 0;
 }

@@ -2,13 +2,8 @@
 // standard error (and the exit code says so), everything else to standard output.
 #include "tools/vornscript/CatalogueScript.h"
 
-#include "database/VornMessages.h"
-#include "database/dmdVorn.h"
-#include "database/fLoginDB.h"
-#include "execution/VornRunParams.h"
-#include "platform/core/SettingsStore.h"
-#include "platform/data/Database.h"
 #include "scripting/fVornActScpSite.h"
+#include "tools/ToolCatalogue.h"
 
 #include <cstdio>
 
@@ -22,18 +17,12 @@ int runCatalogueScript(const CatalogueScriptJob &job)
         std::fflush(error ? stderr : stdout);
         return TMsgButton(r.buttons & -r.buttons);
     });
-    SetDialogRunner([](QDialog *) { return 0; });   // no window may wait for a person
-    vorn::Database db;
-    db.setDatabaseName(QStringLiteral("dbMain"));
-    const QString ini = job.iniFile.isEmpty() ? ToolConnIniPath() : job.iniFile;
-    if (!ConnectFromProfileWith(&db, ini, job.profile, job.login, job.password))
+    TToolCatalogue cat;
+    if (!cat.Connect(job.iniFile, job.profile, job.login, job.password))
         return 1;
-    TdmVorn dm;
-    vorn::SettingsStore store(QStringLiteral("VornGen"));
-    RunSetParamStore(&store);
     int rc = 0;
     try {
-        dm.ReadParamPrefix();
+        cat.dm->ReadParamPrefix();
         if (SelectValue(QStringLiteral("select Id from VornScript where Id=") + QString::number(job.scriptId)).isNull()) {
             std::fprintf(stderr, "vornscript: no script with Id %d\n", job.scriptId);
             return 1;
@@ -43,6 +32,6 @@ int runCatalogueScript(const CatalogueScriptJob &job)
         std::fprintf(stderr, "vornscript: %s\n", e.what());
         rc = 1;
     }
-    db.close();
+    cat.db.close();
     return rc != 0 || failed ? 1 : 0;
 }
