@@ -127,6 +127,21 @@ private:
         return dlg->findChild<T *>(name, Qt::FindDirectChildrenOnly);
     }
     int count(const QString &sql) { return fx.db->selectValue(sql).toInt(); }
+    // Shows the dialog and types into the named box over its whole selected value,
+    // as a user does after Tab; nullptr when the dialog or the box is missing.
+    template <class T>
+    T *typeOver(TfrmAskMe &dlg, const QString &name, const QString &typed)
+    {
+        dlg.show();
+        QApplication::setActiveWindow(&dlg);
+        T *edit = child<T>(&dlg, name);
+        if (!QTest::qWaitForWindowActive(&dlg) || !edit)
+            return nullptr;
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+        return edit;
+    }
 
     CatalogueFixture fx;
     QTemporaryDir dir;
@@ -578,13 +593,8 @@ void TestAskMe::numbersKeptOrRefused()
     MessageLog log;
     auto list = everyType();
     TfrmAskMe dlg(list.get());
-    dlg.show();
-    QApplication::setActiveWindow(&dlg);
-    QVERIFY(QTest::qWaitForWindowActive(&dlg));
-    auto *edit = child<QDoubleSpinBox>(&dlg, name);
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, typed);
+    auto *edit = typeOver<QDoubleSpinBox>(dlg, name, typed);
+    QVERIFY(edit);
     dlg.BitBtnOKClick();
     QStringList shown;
     for (const TMsgRequest &r : log.requests)
@@ -634,14 +644,8 @@ void TestAskMe::datesTypedOver()
     MessageLog log;
     auto list = everyType();
     TfrmAskMe dlg(list.get());
-    dlg.show();
-    QApplication::setActiveWindow(&dlg);
-    QVERIFY(QTest::qWaitForWindowActive(&dlg));
-    auto *edit = child<QDateTimeEdit>(&dlg, box);
+    auto *edit = typeOver<QDateTimeEdit>(dlg, box, typed);
     QVERIFY(edit);
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, typed);
     QCOMPARE(edit->text(), shown);
 }
 
