@@ -140,6 +140,19 @@ QVector<Column> planColumns(const Dataset &ds, bool dbf)
 }
 
 // Writes through a temporary file beside the target and renames it over at the end.
+// A table is written to a temporary name and takes the real name only when complete,
+// so a failed export never leaves half a file where the old one was.
+void replaceWithTemp(const QString &temp, const QString &fileName, bool written)
+{
+    if (written) {
+        QFile::remove(fileName);
+        if (QFile::rename(temp, fileName))
+            return;
+    }
+    QFile::remove(temp);
+    throw DataError(QStringLiteral("Не удалось записать файл ") + fileName);
+}
+
 void writeDbf(const Dataset &ds, const QString &fileName, bool foxPro)
 {
     const QVector<Column> cols = planColumns(ds, true);
@@ -181,15 +194,7 @@ void writeDbf(const Dataset &ds, const QString &fileName, bool foxPro)
             ok = DBFWriteAttributeDirectly(h, r, f, t.data());
         }
     DBFClose(h);
-    if (!ok) {
-        QFile::remove(temp);
-        throw DataError(QStringLiteral("Не удалось записать файл ") + fileName);
-    }
-    QFile::remove(fileName);
-    if (!QFile::rename(temp, fileName)) {
-        QFile::remove(temp);
-        throw DataError(QStringLiteral("Не удалось записать файл ") + fileName);
-    }
+    replaceWithTemp(temp, fileName, ok);
 }
 
 void writeAscii(const Dataset &ds, const QString &fileName, bool delimited)
@@ -350,15 +355,7 @@ void writeParadox(const Dataset &ds, const QString &fileName)
     }
     PX_close(doc);
     PX_delete(doc);
-    if (!ok) {
-        QFile::remove(temp);
-        throw DataError(QStringLiteral("Не удалось записать файл ") + fileName);
-    }
-    QFile::remove(fileName);
-    if (!QFile::rename(temp, fileName)) {
-        QFile::remove(temp);
-        throw DataError(QStringLiteral("Не удалось записать файл ") + fileName);
-    }
+    replaceWithTemp(temp, fileName, ok);
 }
 
 } // namespace
